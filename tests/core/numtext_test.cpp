@@ -1,0 +1,408 @@
+// Number texts: parser, scaling tables, decimal digits, the two formats,
+// separators and integer texts.
+
+#include "core/numtext.h"
+
+#include <cfenv>
+#include <cfloat>
+#include <clocale>
+#include <cstring>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "core/pow10_tables.h"
+
+namespace numira {
+namespace {
+
+constexpr double kInf = std::numeric_limits<double>::infinity();
+
+// Restores the default separators after each test that changes them.
+class SeparatorsGuard {
+ public:
+  SeparatorsGuard(char decimal, char thousands) { SetSeparators(decimal, thousands); }
+  ~SeparatorsGuard() { SetSeparators('.', ','); }
+};
+
+double ParseToDouble(const std::string& text) { return RoundToDouble(ParseNumberText(text)); }
+
+bool Rejected(const std::string& text) {
+  try {
+    ParseNumberText(text);
+    return false;
+  } catch (const ConversionError&) {
+    return true;
+  }
+}
+
+TEST(SystemInfo, PrintsTheFloatingPointSetup) {
+  std::printf("LDBL_MANT_DIG=%d FLT_EVAL_METHOD=%d rounding=%s\n", LDBL_MANT_DIG,
+              static_cast<int>(FLT_EVAL_METHOD),
+              std::fegetround() == FE_TONEAREST ? "to-nearest" : "OTHER");
+  EXPECT_EQ(LDBL_MANT_DIG, 64);
+  EXPECT_EQ(std::fegetround(), FE_TONEAREST);
+}
+
+// glibc's strtold rounds decimal texts correctly; every table entry must be
+// the nearest extended value to its exact power of ten.
+TEST(NumtextPowersOfTen, EveryTableEntryIsTheCorrectlyRoundedPower) {
+  auto expect_power = [](Extended entry, int k) {
+    const std::string text = "1e" + std::to_string(k);
+    EXPECT_EQ(entry, std::strtold(text.c_str(), nullptr)) << text;
+  };
+  for (int i = 0; i < 32; ++i) expect_power(pow10::kSmall[i], i);
+  for (int j = 1; j < 16; ++j) expect_power(pow10::kMiddle[j], 32 * j);
+  for (int m = 1; m < 10; ++m) expect_power(pow10::kLarge[m], 512 * m);
+  expect_power(pow10::kTenTo18, 18);
+  // Up to 10^27 the powers fit in 64 significant bits.
+  EXPECT_EQ(pow10::kSmall[27], 1e27L);
+}
+
+TEST(NumtextScale, UsesOneFactorPerTableAndSaturatesFrom5120) {
+  EXPECT_EQ(ScalePow10(1.5L, 0), 1.5L);
+  EXPECT_EQ(ScalePow10(12345, -2), 12345 / 100.0L);
+  EXPECT_EQ(ScalePow10(3, 33), 3 * 10.0L * pow10::kMiddle[1]);
+  EXPECT_EQ(ScalePow10(3, -545), 3 / 10.0L / pow10::kMiddle[1] / pow10::kLarge[1]);
+  EXPECT_EQ(ScalePow10(1, -5120), 0.0L);
+  EXPECT_TRUE(std::isinf(ScalePow10(1, 5120)));
+  EXPECT_GT(ScalePow10(1, -4950), 0.0L);  // an extended denormal, not zero
+}
+
+// Rows of the parser's edge-case table (value after rounding to double),
+// followed by corners of the exponent and the accumulation.
+TEST(NumtextParse, AcceptsTheNumberForms) {
+  struct Case {
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {
+      {"12", 12},        {" 12 ", 12},      {"+12", 12},        {"007", 7},
+      {"-12", -12},      {"000", 0},        {"5.", 5},          {".5", 0.5},
+      {".", 0},          {".E5", 0},        {"1e", 1},          {"1e+", 1},
+      {"1e-", 1},        {"-1E15", -1e15},  {"1e-5", 0.00001},  {"1e-400", 0},
+      {"123.45", 123.45}, {"1E0004", 1e4},  {"  -0.25e+2  ", -25},
+      {"1e-4999", 0},    {"0.000000000000000000001e-4940", 0},
+      {"12345678901234567890", 12345678901234567890.0},
+      {"0.1", 0.1},      {"2.2250738585072014e-308", 2.2250738585072014e-308},
+      {"4.9406564584124654e-324", 4.9406564584124654e-324},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseToDouble(c.text), c.value) << c.text;
+  EXPECT_TRUE(std::signbit(ParseToDouble("-.")));
+  EXPECT_FALSE(std::signbit(ParseToDouble(".")));
+}
+
+TEST(NumtextParse, RejectsEverythingElse) {
+  const char* rejected[] = {
+      "",     "   ",   "-",      "+",     "- 5",     "1 2",      "12a",    "1.2.3",
+      "1,234", "1,234.00000", "\t12", "E5", "1e5000", "1e4999", "1e4933", "1000e4931",
+      "1e50000", "--1", "+-1", "1e+-1", "1e 5", "0x10", "1.5 .", "12\n",
+  };
+  for (const char* text : rejected) EXPECT_TRUE(Rejected(text)) << text;
+  // The largest extended is about 1.19e4932: these still fit.
+  EXPECT_FALSE(Rejected("1e4932"));
+  EXPECT_FALSE(Rejected(".1e4933"));
+  EXPECT_FALSE(Rejected("1e0600"));
+}
+
+TEST(NumtextParse, NamesTheWholeTextInItsMessage) {
+  try {
+    ParseNumberText(" 1,5");
+    FAIL();
+  } catch (const ConversionError& e) {
+    EXPECT_STREQ(e.what(), "' 1,5' は浮動小数点数ではありません");
+  }
+}
+
+TEST(NumtextParse, ValuesBeyondDoubleOverflowOnlyWhenRounded) {
+  for (const char* text : {"1e400", "1e0600", "9e4931", "-1e309"}) {
+    const Extended value = ParseNumberText(text);
+    EXPECT_THROW(RoundToDouble(value), FloatOverflowError) << text;
+  }
+  // The largest double and a value that still rounds down to it pass.
+  EXPECT_EQ(ParseToDouble("1.7976931348623157e308"), DBL_MAX);
+  EXPECT_EQ(ParseToDouble("1.79769313486231580e308"), DBL_MAX);
+  try {
+    RoundToDouble(1e400L);
+  } catch (const FloatOverflowError& e) {
+    EXPECT_STREQ(e.what(), "浮動小数点数のオーバーフロー");
+  }
+}
+
+TEST(NumtextParse, LeavesTheCallersFloatEnvironmentAsItWas) {
+  for (const char* text : {"12", "1e-400", "1e4999", "abc", "1e400"}) {
+    std::feclearexcept(FE_ALL_EXCEPT);
+    std::feraiseexcept(FE_DIVBYZERO);
+    std::fenv_t before;
+    std::fegetenv(&before);
+    try {
+      ParseNumberText(text);
+    } catch (const ConversionError&) {
+    }
+    EXPECT_EQ(std::fetestexcept(FE_ALL_EXCEPT), FE_DIVBYZERO) << text;
+    EXPECT_EQ(std::fegetround(), FE_TONEAREST) << text;
+  }
+  std::feclearexcept(FE_ALL_EXCEPT);
+}
+
+TEST(NumtextDecimalDigits, ReducesToEighteenDigitsThenRoundsHalfAway) {
+  struct Case {
+    Extended value;
+    int precision, decimals;
+    int exponent;
+    bool negative;
+    const char* digits;
+  };
+  const Case cases[] = {
+      {1234.5L, 18, 5, 4, false, "12345"},
+      {0.000005, 18, 5, -4, false, "1"},
+      {0.000004, 18, 5, -5, false, ""},
+      {-0.000004, 18, 5, -5, false, ""},
+      {-0.000005, 18, 5, -4, true, "1"},
+      {1.0 / 3, 15, 9999, 0, false, "333333333333333"},
+      {0.2410495604558065, 18, 9999, 0, false, "241049560455806500"},
+      {0.2410495604558065, 15, 9999, 0, false, "241049560455807"},
+      {999.999995, 18, 5, 4, false, "1"},
+      {1e-300, 18, 5, 0, false, ""},
+      {0.0, 18, 5, 0, false, ""},
+      {-0.0, 15, 9999, 0, false, ""},
+  };
+  for (const Case& c : cases) {
+    const DecimalRecord r = DecimalDigits(c.value, c.precision, c.decimals);
+    std::string expected = c.digits;
+    while (!expected.empty() && expected.back() == '0') expected.pop_back();
+    EXPECT_EQ(r.Exponent, c.exponent) << static_cast<double>(c.value);
+    EXPECT_EQ(r.Negative, c.negative) << static_cast<double>(c.value);
+    EXPECT_EQ(r.Digits, expected) << static_cast<double>(c.value);
+  }
+  const Extended inf = std::numeric_limits<Extended>::infinity();
+  EXPECT_EQ(DecimalDigits(-inf, 18, 5).Exponent, DecimalRecord::kInfinity);
+  EXPECT_TRUE(DecimalDigits(-inf, 18, 5).Negative);
+  EXPECT_EQ(DecimalDigits(std::nanl(""), 18, 5).Exponent, DecimalRecord::kNaN);
+  EXPECT_EQ(DecimalDigits(std::numeric_limits<Extended>::denorm_min(), 18, 5).Digits, "");
+}
+
+// The result format's table, plus the grouping and the unrounded fraction
+// from 10^13 on.
+TEST(NumtextResultFormat, GroupsThousandsAndShowsFiveDecimals) {
+  struct Case {
+    double value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {1234.5, "1,234.50000"},
+      {1000, "1,000.00000"},
+      {0, "0.00000"},
+      {-0.0, "0.00000"},
+      {0.5, "0.50000"},
+      {-1234567.891, "-1,234,567.89100"},
+      {0.000004, "0.00000"},
+      {-0.000004, "0.00000"},
+      {0.000005, "0.00001"},
+      {-0.000005, "-0.00001"},
+      {0.000015, "0.00002"},
+      {2.000005, "2.00000"},
+      {9.999995, "10.00000"},
+      {999.999995, "1,000.00000"},
+      {1.0 / 3, "0.33333"},
+      {-1.0 / 3, "-0.33333"},
+      {0.1 + 0.2, "0.30000"},
+      {12345678901234.56, "12,345,678,901,234.56060"},
+      {123456789012345678.0, "123,456,789,012,345,680.00000"},
+      {999999999999999872.0, "999,999,999,999,999,872.00000"},
+      {1e18, "1E18"},
+      {-1e18, "-1E18"},
+      {1.5e20, "1.5E20"},
+      {kInf, "INF"},
+      {-kInf, "-INF"},
+      {std::nan(""), "NAN"},
+      {12, "12.00000"},
+      {100, "100.00000"},
+      {123456, "123,456.00000"},
+      {1e13, "10,000,000,000,000.00000"},
+      {1e14, "100,000,000,000,000.00000"},
+      {1e15, "1,000,000,000,000,000.00000"},
+      {1e16, "10,000,000,000,000,000.00000"},
+      {1e17, "100,000,000,000,000,000.00000"},
+      {123456789012345.67, "123,456,789,012,345.67200"},
+      {1234567890123.4567, "1,234,567,890,123.45679"},
+      {0.125, "0.12500"},
+      {1.000015, "1.00002"},
+      {4.9406564584124654e-324, "0.00000"},
+      {DBL_MAX, "1.79769313486232E308"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatResultText(c.value), c.text) << c.value;
+}
+
+TEST(NumtextGeneralFormat, ShowsFifteenDigitsWithoutTrailingZeros) {
+  struct Case {
+    double value;
+    const char* text;
+  };
+  const Case cases[] = {
+      {12.5, "12.5"},
+      {-12.5, "-12.5"},
+      {-3, "-3"},
+      {0, "0"},
+      {-0.0, "0"},
+      {100, "100"},
+      {1024, "1024"},
+      {0.1, "0.1"},
+      {1.0 / 3, "0.333333333333333"},
+      {2.0 / 3, "0.666666666666667"},
+      {0.0001, "0.0001"},
+      {0.00001, "1E-5"},
+      {0.00001234, "1.234E-5"},
+      {1.5e-7, "1.5E-7"},
+      {999999999999999, "999999999999999"},
+      {1e15, "1E15"},
+      {999999999999999.5, "1E15"},
+      {1234567890123456, "1.23456789012346E15"},
+      {123456789012345.6, "123456789012346"},
+      {12345678901234.56, "12345678901234.6"},
+      {0.2410495604558065, "0.241049560455807"},
+      {1e100, "1E100"},
+      {DBL_MAX, "1.79769313486232E308"},
+      {9.98e-206, "9.98E-206"},
+      {kInf, "INF"},
+      {-kInf, "-INF"},
+      {std::nan(""), "NAN"},
+      {-1234.5, "-1234.5"},
+      {4.9406564584124654e-324, "4.94065645841247E-324"},
+      {123456789012345.0, "123456789012345"},
+      {0.001, "0.001"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(FormatGeneralText(c.value), c.text) << c.value;
+}
+
+TEST(NumtextSeparators, ConversionsUseTheSeparatorsInForce) {
+  SeparatorsGuard guard(',', '.');
+  EXPECT_EQ(FormatResultText(1234.5), "1.234,50000");
+  EXPECT_EQ(FormatGeneralText(-1234.5), "-1234,5");
+  EXPECT_EQ(ParseToDouble("1,5"), 1.5);
+  EXPECT_TRUE(Rejected("1.5"));
+  SetSeparators(',', ' ');
+  EXPECT_EQ(FormatResultText(-1234567.25), "-1 234 567,25000");
+}
+
+TEST(NumtextSeparators, ChoosesADistinctSingleBytePairFromTheLocale) {
+  struct Case {
+    const char* decimal;
+    const char* thousands;
+    char want_decimal, want_thousands;
+  };
+  const Case cases[] = {
+      {".", ",", '.', ','},            // en_US
+      {",", ".", ',', '.'},            // de_DE
+      {",", "\xC2\xA0", ',', ' '},     // ru_RU: U+00A0
+      {",", "\xE2\x80\xAF", ',', ' '}, // fr_FR: U+202F
+      {",", "", ',', '.'},             // no grouping: the default would clash
+      {".", "", '.', ','},             // the C locale
+      {"", "", '.', ','},
+      {",", ",", ',', '.'},
+      {".", ".", '.', ','},
+      {"\xD9\xAB", "\xD9\xAC", '.', ','},  // Arabic separators: two bytes each
+      {".", "'", '.', '\''},           // de_CH
+  };
+  for (const Case& c : cases) {
+    const SeparatorPair pair = ChooseSeparators(c.decimal, c.thousands);
+    EXPECT_EQ(pair.decimal, c.want_decimal) << c.decimal << "|" << c.thousands;
+    EXPECT_EQ(pair.thousands, c.want_thousands) << c.decimal << "|" << c.thousands;
+  }
+}
+
+TEST(NumtextSeparators, LoadsFromTheEnvironmentWithoutChangingTheProcessLocale) {
+  const char* saved = std::getenv("LC_ALL");
+  const std::string saved_value = saved ? saved : "";
+  setenv("LC_ALL", "C", 1);
+  LoadSeparators();
+  EXPECT_EQ(DecimalSeparator(), '.');
+  EXPECT_EQ(ThousandSeparator(), ',');
+  EXPECT_EQ(std::string(std::setlocale(LC_NUMERIC, nullptr)), "C");
+  if (saved) {
+    setenv("LC_ALL", saved_value.c_str(), 1);
+  } else {
+    unsetenv("LC_ALL");
+  }
+  SetSeparators('.', ',');
+}
+
+TEST(NumtextIntegerText, ReadsDecimalAndHexadecimalWithinThirtyTwoBits) {
+  constexpr std::int32_t kInvalid = 99;
+  struct Case {
+    const char* text;
+    std::int32_t value;
+  };
+  const Case cases[] = {
+      {"  42", 42},      {"+7", 7},          {"007", 7},         {"42 ", kInvalid},
+      {"-42", -42},      {"-0", 0},          {"$1F", 31},        {"0x1f", 31},
+      {"x10", 16},       {"X10", 16},        {"0X10", 16},       {"-$10", kInvalid},
+      {"$", kInvalid},   {"0x", kInvalid},   {"", kInvalid},     {"-", kInvalid},
+      {"2147483647", 2147483647},             {"-2147483648", INT32_MIN},
+      {"2147483648", kInvalid},               {"-2147483649", kInvalid},
+      {"$FFFFFFFF", -1}, {"$0FFFFFFFF", -1},  {"$100000000", kInvalid},
+      {"$80000000", INT32_MIN},               {"12px", kInvalid},
+      {"-0x10", kInvalid}, {"+$1", kInvalid}, {" $1", 1},         {"$ 1", kInvalid},
+      {"99999999999", kInvalid},              {"0000000000000000042", 42},
+  };
+  for (const Case& c : cases) EXPECT_EQ(ParseIntegerTextOr(c.text, kInvalid), c.value) << c.text;
+}
+
+TEST(NumtextIntegerText, FormatsAndReadsBackEveryBoundary) {
+  for (std::int32_t n : {0, 1, -1, 42, -42, INT32_MAX, INT32_MIN}) {
+    EXPECT_EQ(ParseIntegerText(FormatIntegerText(n)), n);
+  }
+  EXPECT_EQ(FormatIntegerText(-153), "-153");
+  try {
+    ParseIntegerText("12px");
+    FAIL();
+  } catch (const ConversionError& e) {
+    EXPECT_STREQ(e.what(), "'12px' は整数ではありません");
+  }
+}
+
+// Fixed-seed sweep over random doubles of every magnitude: the general text
+// reads back within half a unit of its fifteenth digit (a little more: the
+// 18-digit intermediate may reach a tie from just below it), and the result text
+// (grouping removed) within half a unit of its fifth decimal.
+TEST(NumtextRandomSweep, TextsReadBackWithinTheirRounding) {
+#ifdef NUMIRA_LONG_TESTS
+  const int kCount = 2000000;
+#else
+  const int kCount = 20000;
+#endif
+  std::mt19937_64 random(20261208);
+  std::uniform_int_distribution<std::uint64_t> bits;
+  for (int i = 0; i < kCount; ++i) {
+    double v;
+    const std::uint64_t pattern = bits(random);
+    std::memcpy(&v, &pattern, sizeof v);
+    if (!std::isfinite(v)) continue;
+    if (i % 2 == 1) v = std::ldexp(v, -std::ilogb(v)) * std::pow(10.0, i % 40 - 20);
+
+    const std::string general = FormatGeneralText(v);
+    const Extended back = ParseNumberText(general);
+    const Extended unit = std::pow(10.0L, std::floor(std::log10(std::fabs(static_cast<Extended>(v)))) - 14);
+    ASSERT_LE(std::fabs(back - v), unit * 0.501L) << general << " for " << v;
+
+    if (std::fabs(v) < 1e13) {
+      std::string result = FormatResultText(v);
+      std::erase(result, ',');
+      const Extended read = ParseNumberText(result);
+      // The fifth decimal is rounded on the 18-digit form, which may itself be
+      // rounded up by half a unit of its last digit first.
+      const Extended last18 = unit / 1000;
+      ASSERT_LE(std::fabs(read - v), 0.000005L + last18 * 0.51L + 1e-12L) << result << " for " << v;
+      ASSERT_EQ(result.size() - result.find('.'), 6u) << result;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace numira
