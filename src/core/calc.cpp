@@ -1,0 +1,149 @@
+// The calculator engine. Operand texts become doubles only when an operator or
+// "=" needs them; each result is one extended operation rounded once to double.
+
+#include "core/calc.h"
+
+#include <string>
+#include <string_view>
+
+#include "core/numtext.h"
+
+namespace numira {
+namespace {
+
+// The quotient in the extended format, before it is rounded to double. A zero
+// divisor (+0 or -0) gives 0 instead of an infinity or a division-by-zero trap.
+Extended ExtendedQuotient(double left, double right) {
+  if (right == 0.0) return 0.0L;
+  return static_cast<Extended>(left) / static_cast<Extended>(right);
+}
+
+}  // namespace
+
+Calculator::Calculator(EngineSurroundings& surroundings) : out_(surroundings) {}
+
+EngineState Calculator::State() const {
+  if (!left_entry_) return EngineState::EnteringRight;
+  return operator_pending_ ? EngineState::OperatorPending : EngineState::EnteringLeft;
+}
+
+double Calculator::ParseOperand(std::string_view text) {
+  // The result format groups digits with the thousands separator, which the
+  // parser never accepts; a chained result must read back as the same number.
+  std::string bare(text);
+  std::erase(bare, ThousandSeparator());
+  return RoundToDouble(ParseNumberText(bare));
+}
+
+std::string& Calculator::CurrentText() { return left_entry_ ? left_text_ : right_text_; }
+
+void Calculator::ShowConvertError() {
+  clia();
+  out_.SetDisplayText(kConvertErrorText);
+  out_.FocusEquals();
+}
+
+void Calculator::clia() {
+  left_entry_ = true;
+  result_value_ = 0.0;
+  left_value_ = 0.0;
+  right_value_ = 0.0;
+  work_text_.clear();
+  left_text_.clear();
+  right_text_.clear();
+  operator_code_ = '_';
+  out_.SetDisplayText(std::string());
+  operator_pending_ = false;
+  out_.FocusEquals();
+}
+
+void Calculator::tenki(std::string_view text) {
+  if (operator_pending_) {
+    // The first entry after an operator starts the right operand, which is
+    // always empty here: every evaluation and every clear empties it.
+    operator_pending_ = false;
+    left_entry_ = false;
+  }
+  std::string& current = CurrentText();
+  current.append(text);
+  out_.SetDisplayText(current);
+  out_.FocusEquals();
+}
+
+void Calculator::fugounyuryok(char op) {
+  if (!left_entry_ && !operator_pending_) wakeisan();  // chain: 2 + 3 * -> 5 *
+  double value = 0.0;
+  try {
+    value = ParseOperand(left_text_);
+  } catch (const ConversionError&) {
+    ShowConvertError();
+    return;
+  }
+  left_value_ = value;
+  operator_code_ = op;
+  operator_pending_ = true;
+  out_.FocusEquals();
+}
+
+void Calculator::wakeisan() {
+  // "=" right after a result, a clear or an operator has nothing to evaluate
+  // and never repeats the last operation.
+  if (left_entry_) return;
+  try {
+    right_value_ = ParseOperand(right_text_);
+  } catch (const ConversionError&) {
+    ShowConvertError();
+    return;
+  }
+  // One operation with the 64-bit significand, rounded once to double. The
+  // rounding throws FloatOverflowError for a result beyond the double range,
+  // leaving everything but RightValue as it was.
+  const Extended left = left_value_;
+  const Extended right = right_value_;
+  Extended exact = 0.0L;
+  switch (operator_code_) {
+    case '*': exact = left * right; break;
+    case '+': exact = left + right; break;
+    case '-': exact = left - right; break;
+    case '/': exact = ExtendedQuotient(left_value_, right_value_); break;
+    default: break;
+  }
+  result_value_ = RoundToDouble(exact);
+  left_text_ = FormatResultText(result_value_);
+  out_.SetDisplayText(left_text_);
+  out_.SetApplicationTitle(left_text_);
+  right_text_.clear();
+  left_entry_ = true;
+  out_.FocusEquals();
+}
+
+double Calculator::warizan(double left, double right) {
+  return RoundToDouble(ExtendedQuotient(left, right));
+}
+
+void Calculator::BsKii() {
+  // Works on whatever the display shows: a formatted result, the error text
+  // or an operand whose value was already taken all become the operand text.
+  work_text_ = out_.DisplayText();
+  if (!work_text_.empty()) work_text_.pop_back();
+  CurrentText() = work_text_;
+  out_.SetDisplayText(CurrentText());
+  out_.FocusEquals();
+}
+
+void Calculator::PramaiKii() {
+  double value = 0.0;
+  try {
+    value = ParseOperand(out_.DisplayText());
+  } catch (const ConversionError&) {
+    out_.FocusEquals();  // "convert error" or an empty display: silently nothing
+    return;
+  }
+  // The general format writes -0 as "0", so a sign change on zero shows 0.
+  work_text_ = FormatGeneralText(-value);
+  CurrentText() = work_text_;
+  out_.SetDisplayText(CurrentText());
+  out_.FocusEquals();
+}
+
+}  // namespace numira
