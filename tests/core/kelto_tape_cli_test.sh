@@ -1,0 +1,103 @@
+#!/usr/bin/env bash
+# Runs the real kelto-tape binary: output lines, standard input, named keys,
+# error-box lines, separators, and the usage errors with exit status 2.
+# Usage: kelto_tape_cli_test.sh PATH/TO/kelto-tape
+set -u
+tool=$1
+failures=0
+errfile=$(mktemp)
+tab=$'\t'
+
+# expect NAME EXPECTED_OUTPUT -- ARGS...  (standard input from $stdin if set)
+expect() {
+  local name=$1 expected=$2
+  shift 3
+  local actual status
+  actual=$(printf '%s' "${stdin-}" | LC_ALL=C "$tool" "$@" 2>"$errfile")
+  status=$?
+  if [[ $status -ne 0 || "$actual" != "$expected" ]]; then
+    echo "FAIL $name (exit $status)"
+    diff <(printf '%s\n' "$expected") <(printf '%s\n' "$actual")
+    cat "$errfile"
+    failures=$((failures + 1))
+  fi
+}
+
+# expect_usage_error NAME ARGS...: exit 2, nothing on stdout, a message on stderr.
+expect_usage_error() {
+  local name=$1
+  shift
+  local out err status
+  out=$(printf '' | "$tool" "$@" 2>"$errfile")
+  status=$?
+  err=$(cat "$errfile")
+  if [[ $status -ne 2 || -n "$out" || -z "$err" ]]; then
+    echo "FAIL $name: exit $status, stdout '$out', stderr '$err'"
+    failures=$((failures + 1))
+  fi
+}
+
+expect example "history${tab}12+
+history${tab}3
+history${tab}=15.00000
+history${tab}15.00000*
+history${tab}2
+history${tab}=30.00000
+display${tab}30.00000
+title${tab}30.00000" -- '12+3=*2='
+
+expect fresh-start "display${tab}
+title${tab}電卓" -- ''
+
+stdin=$'1 2\n+ 3{ENTER}\n{bs}{HOME}99{BS}9+1{Enter}' expect standard-input-and-named-keys \
+"history${tab}99+
+history${tab}1
+history${tab}=100.00000
+display${tab}100.00000
+title${tab}100.00000" --
+unset stdin
+
+huge="1$(printf '0%.0s' $(seq 400))"
+expect overflow-error-line "history${tab}${huge}+
+error${tab}浮動小数点数のオーバーフロー.
+display${tab}${huge}
+title${tab}電卓" -- "${huge}+"
+
+expect error-line-outlives-clear "history${tab}2+
+history${tab}3
+history${tab}=5.00000
+error${tab}浮動小数点数のオーバーフロー.
+display${tab}5.00000
+title${tab}5.00000" -- "${huge}+{HOME}2+3="
+
+expect decimal-comma "history${tab}1,5*
+history${tab}1000
+history${tab}=1.500,00000
+display${tab}-1500
+title${tab}1.500,00000" -- --separators ',.' '1.5*1000=p'
+
+expect space-grouping "history${tab}1,5*
+history${tab}1000
+history${tab}=1 500,00000
+display${tab}1 500,00000
+title${tab}1 500,00000" -- --separators ', ' '1.5*1000='
+
+expect keys-after-double-dash "history${tab}-
+history${tab}convert error-
+display${tab}convert error
+title${tab}電卓" -- -- '--'
+
+expect_usage_error unknown-named-key '12{FOO}'
+expect_usage_error unclosed-brace '12{BS'
+expect_usage_error separators-too-long --separators ',. ' '1'
+expect_usage_error separators-missing --separators
+expect_usage_error separators-equal --separators '..' '1'
+expect_usage_error two-key-arguments '1' '2'
+expect_usage_error unknown-option --bogus '1'
+
+rm -f "$errfile"
+if [[ $failures -ne 0 ]]; then
+  echo "$failures kelto-tape case(s) failed"
+  exit 1
+fi
+echo "all kelto-tape cases passed"
