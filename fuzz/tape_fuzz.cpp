@@ -1,0 +1,62 @@
+// Any key stream (bytes as typed characters; 1, 2, 3 as Backspace, Home and
+// Enter) leaves the engine in one of its three states, raises nothing but the
+// overflow error, and keeps the display equal to the operand text of the state.
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "core/calc.h"
+#include "core/numtext.h"
+#include "core/tape.h"
+
+namespace {
+
+class TextSurroundings : public numira::EngineSurroundings {
+ public:
+  std::string DisplayText() const override { return display; }
+  void SetDisplayText(const std::string& text) override { display = text; }
+  void SetApplicationTitle(const std::string& text) override { title = text; }
+  void FocusEquals() override {}
+  std::string display;
+  std::string title;
+};
+
+bool DisplayMatchesState(const numira::Calculator& engine, const std::string& display) {
+  if (engine.LeftEntry()) {
+    if (display == engine.LeftText()) return true;
+    // Right after a failed parse the engine is cleared and shows the error text.
+    return display == numira::Calculator::kConvertErrorText && engine.LeftText().empty() &&
+           !engine.OperatorPending();
+  }
+  return !engine.OperatorPending() && display == engine.RightText();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  TextSurroundings out;
+  numira::Calculator engine(out);
+  numira::Tape tape(engine, out);
+  engine.clia();
+  for (std::size_t i = 0; i < size; ++i) {
+    try {
+      switch (data[i]) {
+        case 1: tape.PressKey(numira::NamedKey::Backspace); break;
+        case 2: tape.PressKey(numira::NamedKey::Home); break;
+        case 3: tape.PressKey(numira::NamedKey::Enter); break;
+        default: tape.TypeCharacter(data[i]); break;
+      }
+    } catch (const numira::FloatOverflowError&) {
+      // The general error box shows it and the calculator goes on.
+    }
+    if (!DisplayMatchesState(engine, out.display)) std::abort();
+    if (engine.OperatorCode() != '_' && engine.OperatorCode() != '+' &&
+        engine.OperatorCode() != '-' && engine.OperatorCode() != '*' &&
+        engine.OperatorCode() != '/') {
+      std::abort();
+    }
+  }
+  return 0;
+}
