@@ -1,0 +1,51 @@
+#pragma once
+// Platform stand-in: the few file-system calls the settings file needs —
+// reading a whole file, replacing it atomically under a lock, and the path of
+// the running executable. Everything above this header is portable.
+
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace numira {
+
+// The whole content of a file, byte for byte.
+// Missing file -> FileBytes{true, ""}: a file that is not there reads as empty.
+// A file that exists but cannot be read (no permission, a directory, a FIFO or
+// device, an I/O error) -> FileBytes{false, ""}.
+struct FileBytes {
+  bool ok = false;
+  std::string bytes;
+};
+FileBytes ReadFileBytes(const std::string& path);
+
+// Replaces the file at `path` with edit(old content) as one atomic step:
+//  - a symbolic link at `path` is followed, so the file it points to is
+//    replaced and the link stays a link;
+//  - an exclusive advisory lock on the file's folder is held from before the
+//    old content is read until after the new file is in place, so two copies
+//    of the program writing at the same moment both keep their changes;
+//  - the new content goes to a temporary file beside the old one, is flushed
+//    to the disk and then renamed over the old file, so a reader or a crash
+//    sees either the whole old or the whole new file, never a mix.
+// The new file keeps the old one's permission bits (and, where allowed, its
+// owner); a new file gets 0666 less the umask. A missing file is edited from
+// the empty text and created.
+// Returns false, with the old file untouched and no temporary file left,
+// when: the folder is missing or not writable, the path names a directory or
+// anything else that is not a regular file, the existing file cannot be read
+// or may not be written, or writing or flushing the new content fails (a full
+// disk, a file size limit).
+bool ReplaceFileAtomically(const std::string& path,
+                           const std::function<std::string(const std::string& old_bytes)>& edit);
+
+// The text of a symbolic link, whatever its length (no fixed-size buffer).
+// std::nullopt when `link` is not a symbolic link or cannot be read.
+std::optional<std::string> ReadSymlink(const std::string& link);
+
+// The full path of the running executable. When the executable was replaced or
+// removed while it runs, the path it was started from (without the platform's
+// " (deleted)" mark). The empty text when the platform cannot tell.
+std::string ExecutablePath();
+
+}  // namespace numira

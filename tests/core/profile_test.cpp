@@ -1,0 +1,328 @@
+// The ini layer: how a key is found and set in a file's bytes, and how the
+// file itself is replaced (atomically, under a lock, never half-written).
+
+#include "core/profile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/file_access.h"
+#include "file_test_support.h"
+
+namespace numira {
+namespace {
+
+using testing::ChildOptions;
+using testing::ReadBytes;
+using testing::RunInChild;
+using testing::ScratchFolder;
+using testing::WriteBytes;
+
+struct ReadCase {
+  const char* what;
+  std::string content;
+  const char* section;
+  const char* key;
+  std::string expected;
+};
+
+TEST(ProfileRead, FindsTheFirstMatchingKeyAndCleansItsValue) {
+  const std::string long_value(3000, 'v');
+  const std::vector<ReadCase> cases = {
+      {"plain", "[mainform]\ntop=153\n", "mainform", "top", "153"},
+      {"names in any letter case", "[MainForm]\nTOP=1\n", "mainform", "Top", "1"},
+      {"blanks around key and value", "[s]\n \t k \t= \tv v \t\n", "s", "k", "v v"},
+      {"blanks around the header", "  [ s ]  \nk=1\n", "s", "k", "1"},
+      {"double quotes", "[s]\nk= \"a b\" \n", "s", "k", "a b"},
+      {"single quotes", "[s]\nk='x'\n", "s", "k", "x"},
+      {"only one pair of quotes", "[s]\nk=\"\"x\"\"\n", "s", "k", "\"x\""},
+      {"quotes that do not pair", "[s]\nk='x\"\n", "s", "k", "'x\""},
+      {"a lone quote", "[s]\nk=\"\n", "s", "k", "\""},
+      {"value holding '='", "[s]\nk=a=b\n", "s", "k", "a=b"},
+      {"empty value", "[s]\nk=  \n", "s", "k", ""},
+      {"missing file content", "", "s", "k", ""},
+      {"missing section", "[t]\nk=1\n", "s", "k", ""},
+      {"missing key", "[s]\nj=1\n", "s", "k", ""},
+      {"key of another section", "[a]\nk=1\n[b]\n", "b", "k", ""},
+      {"key before every section", "k=1\n[s]\n", "s", "k", ""},
+      {"commented key", "[s]\n;k=1\n#k=2\n", "s", "k", ""},
+      {"duplicate key: first wins", "[s]\nk=1\nk=2\n", "s", "k", "1"},
+      {"duplicate section: first wins", "[s]\nk=1\n[s]\nk=2\n", "s", "k", "1"},
+      {"duplicate section: only the first is searched", "[s]\nj=1\n[S]\nk=2\n", "s", "k", ""},
+      {"CRLF line ends", "[s]\r\nk=v\r\n", "s", "k", "v"},
+      {"no final line end", "[s]\nk=v", "s", "k", "v"},
+      {"byte order mark", "\xEF\xBB\xBF[s]\nk=1\n", "s", "k", "1"},
+      {"bytes that are not UTF-8", "[s]\nk=\x82\xA0\xFF\n", "s", "k", "\x82\xA0\xFF"},
+      {"header text after ']'", "[s] ; note\nk=1\n", "s", "k", "1"},
+      {"value cut to 2047 bytes", "[s]\nk=" + long_value + "\n", "s", "k", long_value.substr(0, 2047)},
+  };
+  for (const ReadCase& c : cases) {
+    EXPECT_EQ(FindProfileValue(c.content, c.section, c.key), c.expected) << c.what;
+  }
+}
+
+struct WriteCase {
+  const char* what;
+  std::string content;
+  const char* section;
+  const char* key;
+  std::string expected;  // after setting the key to "22"
+};
+
+TEST(ProfileWrite, ChangesOnlyTheKeyItWrites) {
+  const std::vector<WriteCase> cases = {
+      {"new file", "", "mainform", "top", "[mainform]\ntop=22\n"},
+      {"existing value", "[s]\nk=1\n", "s", "k", "[s]\nk=22\n"},
+      {"spacing and letter case of the key kept", "[S]\n  K = 1  \n", "s", "k", "[S]\n  K = 22\n"},
+      {"quoted value replaced", "[s]\nk=\"1\"\n", "s", "k", "[s]\nk=22\n"},
+      {"new key after the last key line", "[a]\nx=1\n;note\n\n[b]\ny=2\n", "a", "z",
+       "[a]\nx=1\nz=22\n;note\n\n[b]\ny=2\n"},
+      {"new key in a section without keys", "[a]\n\n[b]\n", "a", "z", "[a]\nz=22\n\n[b]\n"},
+      {"new section at the end", "[a]\nx=1\n", "b", "z", "[a]\nx=1\n[b]\nz=22\n"},
+      {"CRLF kept for a new key", "[s]\r\nk=1\r\n", "s", "n", "[s]\r\nk=1\r\nn=22\r\n"},
+      {"CRLF kept for a new section", "[s]\r\nk=1\r\n", "t", "n", "[s]\r\nk=1\r\n[t]\r\nn=22\r\n"},
+      {"CRLF kept for a replaced value", "[s]\r\nk=1\r\n", "s", "k", "[s]\r\nk=22\r\n"},
+      {"no final line end, replaced", "[s]\nk=1", "s", "k", "[s]\nk=22"},
+      {"no final line end, new key", "[s]\nk=1", "s", "n", "[s]\nk=1\nn=22\n"},
+      {"no final line end, new section", "; x", "s", "k", "; x\n[s]\nk=22\n"},
+      {"header as last line without end", "[s]", "s", "k", "[s]\nk=22\n"},
+      {"first of duplicate sections and keys", "[s]\nk=1\nk=2\n[s]\nk=3\n", "s", "k",
+       "[s]\nk=22\nk=2\n[s]\nk=3\n"},
+      {"byte order mark kept", "\xEF\xBB\xBF[s]\nk=1\n", "s", "k", "\xEF\xBB\xBF[s]\nk=22\n"},
+      {"key before every section is not ours", "k=1\n", "s", "k", "k=1\n[s]\nk=22\n"},
+  };
+  for (const WriteCase& c : cases) {
+    EXPECT_EQ(SetProfileValue(c.content, c.section, c.key, "22"), c.expected) << c.what;
+  }
+}
+
+TEST(ProfileWrite, RefusesEntriesThatWouldBreakTheFile) {
+  EXPECT_TRUE(IsStorableProfileEntry("mainform", "top", "153"));
+  EXPECT_TRUE(IsStorableProfileEntry("s", "k", " \"quoted\" "));
+  EXPECT_TRUE(IsStorableProfileEntry("s", "k", ""));
+  const struct {
+    const char* section;
+    const char* key;
+    const char* value;
+  } refused[] = {
+      {"", "k", "1"},  {"s", "", "1"},     {"s]", "k", "1"},   {" s", "k", "1"},   {"s\n", "k", "1"},
+      {"s", "k=", "1"}, {"s", "k ", "1"},  {"s", "[k", "1"},   {"s", ";k", "1"},   {"s", "#k", "1"},
+      {"s", "k", "1\n[t]"}, {"s", "k", "1\r"}, {"s", "k\n", "1"},
+  };
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  WriteBytes(path, "[s]\nk=0\n");
+  for (const auto& r : refused) {
+    EXPECT_FALSE(IsStorableProfileEntry(r.section, r.key, r.value)) << r.section << "/" << r.key;
+    EXPECT_FALSE(WriteProfileString(path, r.section, r.key, r.value)) << r.section << "/" << r.key;
+  }
+  EXPECT_EQ(ReadBytes(path), "[s]\nk=0\n");
+}
+
+TEST(ProfileFile, KeepsForeignContentByteForByte) {
+  const std::string long_line = "long=" + std::string(100000, 'a');
+  const std::string head =
+      "; settings of this calculator\r\n"
+      "[Other]\r\n"
+      "name = \"quoted value\"\r\n"
+      "bytes=\x82\xA0\xFF\xFE\r\n"
+      "\r\n"
+      "[MainForm]\r\n";
+  const std::string middle =
+      "top=99\r\n"
+      "a line that is not a key\r\n"
+      "[wide]\r\n" +
+      long_line +
+      "\r\n"
+      "[mainform]\r\n"
+      "left=1\r\n"
+      "[tail]\r\n"
+      "last=1";
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  WriteBytes(path, head + "TOP = 7\r\nLeft='3'\r\n" + middle);
+
+  ASSERT_TRUE(WriteProfileString(path, "mainform", "top", "153"));
+  ASSERT_TRUE(WriteProfileString(path, "mainform", "left", "325"));
+  ASSERT_TRUE(WriteProfileString(path, "formmein", "stay", "0"));
+  ASSERT_TRUE(WriteProfileString(path, "formmein", "waid", "1"));
+
+  EXPECT_EQ(ReadBytes(path), head + "TOP = 153\r\nLeft=325\r\n" + middle +
+                                 "\r\n[formmein]\r\nstay=0\r\nwaid=1\r\n");
+  EXPECT_EQ(ReadProfileString(path, "MAINFORM", "top"), "153");
+  EXPECT_EQ(ReadProfileString(path, "other", "name"), "quoted value");
+  EXPECT_EQ(ReadProfileString(path, "WIDE", "long"), std::string(2047, 'a'));
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+TEST(ProfileFile, MissingOrUnreadableFileReadsAsEmpty) {
+  ScratchFolder folder;
+  EXPECT_EQ(ReadProfileString(folder / "kelto.ini", "s", "k"), "");
+  EXPECT_EQ(ReadProfileString(folder / "no/such/kelto.ini", "s", "k"), "");
+  ASSERT_EQ(::mkdir((folder / "dir.ini").c_str(), 0755), 0);
+  EXPECT_EQ(ReadProfileString(folder / "dir.ini", "s", "k"), "");
+  ASSERT_EQ(::mkfifo((folder / "fifo.ini").c_str(), 0644), 0);
+  EXPECT_EQ(ReadProfileString(folder / "fifo.ini", "s", "k"), "");  // and does not hang
+  EXPECT_FALSE(ReadFileBytes(folder / "dir.ini").ok);
+  EXPECT_TRUE(ReadFileBytes(folder / "kelto.ini").ok);
+}
+
+TEST(ProfileFile, WriteCreatesTheFileAndKeepsItsPermissions) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  ASSERT_TRUE(WriteProfileString(path, "mainform", "top", "153"));
+  EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=153\n");
+
+  ASSERT_EQ(::chmod(path.c_str(), 0640), 0);
+  ASSERT_TRUE(WriteProfileString(path, "mainform", "top", "154"));
+  struct stat st;
+  ASSERT_EQ(::stat(path.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=154\n");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+TEST(ProfileFile, WriteThroughALinkUpdatesTheTargetAndKeepsTheLink) {
+  ScratchFolder folder;
+  ASSERT_EQ(::mkdir((folder / "real").c_str(), 0755), 0);
+  ASSERT_EQ(::mkdir((folder / "bin").c_str(), 0755), 0);
+  WriteBytes(folder / "real/kelto.ini", "; mine\n[mainform]\ntop=1\n");
+  ASSERT_EQ(::symlink("../real/kelto.ini", (folder / "bin/kelto.ini").c_str()), 0);
+
+  ASSERT_TRUE(WriteProfileString(folder / "bin/kelto.ini", "mainform", "top", "153"));
+
+  struct stat st;
+  ASSERT_EQ(::lstat((folder / "bin/kelto.ini").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadBytes(folder / "real/kelto.ini"), "; mine\n[mainform]\ntop=153\n");
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{"bin", "real"}));
+}
+
+// Every way a write can fail must leave the old bytes and no temporary file.
+// The permission cases run in a child as "nobody" when the tests run as root,
+// since root may write anywhere.
+TEST(ProfileFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
+  const std::string old_bytes = "; keep me\n[mainform]\ntop=1\n" + std::string(200, '#') + "\n";
+  auto existing_file = [&](ScratchFolder& f, bool child_owns_it, mode_t mode) {
+    testing::OpenToEveryone(f.path());
+    if (child_owns_it) testing::GiveToChildUser(f.path());
+    WriteBytes(f / "kelto.ini", old_bytes);
+    if (child_owns_it) testing::GiveToChildUser(f / "kelto.ini");
+    ::chmod((f / "kelto.ini").c_str(), mode);
+    return f / "kelto.ini";
+  };
+
+  struct FailureCase {
+    const char* what;
+    std::function<std::string(ScratchFolder&)> prepare;  // returns the settings path
+    ChildOptions options;
+    const char* read_before;  // what a read of mainform/top gives in the child
+  };
+  const std::vector<FailureCase> cases = {
+      {"missing folder", [](ScratchFolder& f) { return f / "gone/kelto.ini"; }, {}, ""},
+      {"directory where the file should be",
+       [](ScratchFolder& f) {
+         ::mkdir((f / "kelto.ini").c_str(), 0755);
+         return f / "kelto.ini";
+       },
+       {}, ""},
+      {"full disk (a file size limit below the new file's size)",
+       [&](ScratchFolder& f) { return existing_file(f, false, 0644); }, {false, 64}, "1"},
+      {"read-only folder",
+       [&](ScratchFolder& f) {
+         std::string path = existing_file(f, false, 0644);
+         ::chmod(f.path().c_str(), 0555);
+         return path;
+       },
+       {true, std::nullopt}, "1"},
+      {"read-only file", [&](ScratchFolder& f) { return existing_file(f, true, 0444); }, {true, std::nullopt}, "1"},
+      {"unreadable file", [&](ScratchFolder& f) { return existing_file(f, true, 0200); }, {true, std::nullopt}, ""},
+  };
+
+  for (const FailureCase& c : cases) {
+    ScratchFolder folder;
+    const std::string path = c.prepare(folder);
+    const std::vector<std::string> names_before = folder.Names();
+    const std::optional<std::string> bytes_before = ReadBytes(path);
+
+    testing::ChildResult result = RunInChild(c.options, [&](std::string& report) {
+      report = ReadProfileString(path, "mainform", "top");
+      return WriteProfileString(path, "mainform", "top", "153") ? 1 : 0;
+    });
+
+    EXPECT_EQ(result.exit_code, 0) << c.what << ": the write must report failure";
+    EXPECT_EQ(result.output, c.read_before) << c.what;
+    EXPECT_EQ(ReadBytes(path), bytes_before) << c.what;
+    EXPECT_EQ(folder.Names(), names_before) << c.what;
+  }
+}
+
+TEST(ProfileFile, ReadsLinkTextsLongerThanAnyFixedBuffer) {
+  ScratchFolder folder;
+  std::string target = "/";
+  while (target.size() < 3000) target += "a-rather-long-folder-name/";
+  target += "kelto";
+  ASSERT_EQ(::symlink(target.c_str(), (folder / "link").c_str()), 0);
+  EXPECT_EQ(ReadSymlink(folder / "link"), target);
+  EXPECT_EQ(ReadSymlink(folder.path()), std::nullopt);  // not a link
+}
+
+// Two copies of the program writing the same file at the same moment: each
+// write is a read-modify-write of the whole file, so without the lock one
+// copy's key could be lost; without the rename a reader could see half a file.
+// Exit code 2 of a writer: its own key lost a value; 1: a write failed.
+TEST(ProfileFile, TwoWritersAtOnceLoseNoKeyAndNeverTearTheFile) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  constexpr int kWrites = 200;
+  // Both writers wait at this gate until the parent closes it, so that their
+  // writes really overlap.
+  int gate[2];
+  ASSERT_EQ(::pipe(gate), 0);
+  auto writer = [&](const char* key) {
+    return [&, key] {
+      ::close(gate[1]);
+      char ignored;
+      if (::read(gate[0], &ignored, 1) != 0) return 3;
+      for (int i = 0; i < kWrites; ++i) {
+        // Only this writer writes its key: anything but its last value means
+        // the other writer replaced the file from a stale read.
+        if (i > 0 && ReadProfileString(path, "count", key) != std::to_string(i - 1)) return 2;
+        if (!WriteProfileString(path, "count", key, std::to_string(i))) return 1;
+      }
+      return 0;
+    };
+  };
+  const pid_t first = testing::StartChild(writer("first"));
+  const pid_t second = testing::StartChild(writer("second"));
+  ::close(gate[0]);
+  ::close(gate[1]);
+  // Meanwhile the parent keeps reading: once the file exists, every read must
+  // see a whole file.
+  std::vector<std::string> torn;
+  bool seen = false;
+  for (int i = 0; i < 3000; ++i) {
+    std::string bytes = ReadBytes(path).value_or("");
+    if (bytes.empty() && !seen) continue;
+    seen = true;
+    if (bytes.rfind("[count]\n", 0) != 0 || bytes.back() != '\n') torn.push_back(bytes);
+  }
+  EXPECT_EQ(testing::WaitForChild(first), 0);
+  EXPECT_EQ(testing::WaitForChild(second), 0);
+  EXPECT_TRUE(torn.empty()) << torn.size() << " torn reads, e.g. \"" << (torn.empty() ? "" : torn.front()) << "\"";
+  EXPECT_EQ(ReadProfileString(path, "count", "first"), std::to_string(kWrites - 1));
+  EXPECT_EQ(ReadProfileString(path, "count", "second"), std::to_string(kWrites - 1));
+  std::string bytes = ReadBytes(path).value_or("");
+  EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 3) << bytes;
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+}  // namespace
+}  // namespace numira
