@@ -1,0 +1,322 @@
+// Settings: where the file lives, how its values read, load and save on a
+// window stand-in, and the rule that pulls a window back onto the monitors.
+
+#include "core/inifile_.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
+#include <regex>
+#include <string>
+#include <vector>
+
+#include "core/file_access.h"
+#include "file_test_support.h"
+
+namespace numira {
+namespace {
+
+using testing::ChildOptions;
+using testing::ReadBytes;
+using testing::RunInChild;
+using testing::ScratchFolder;
+using testing::WriteBytes;
+
+// The main window as a plain record: outer size 450 x 250 unless told.
+class FakeWindow : public SettingsWindow {
+ public:
+  FakeWindow(std::int32_t left, std::int32_t top, std::int32_t width = 450, std::int32_t height = 250)
+      : left_(left), top_(top), width_(width), height_(height) {}
+  std::int32_t Left() const override { return left_; }
+  std::int32_t Top() const override { return top_; }
+  std::int32_t OuterWidth() const override { return width_; }
+  std::int32_t OuterHeight() const override { return height_; }
+  void SetLeft(std::int32_t left) override { left_ = left; }
+  void SetTop(std::int32_t top) override { top_ = top; }
+
+ private:
+  std::int32_t left_, top_, width_, height_;
+};
+
+const std::vector<MonitorRect> kOneFullHd = {{0, 0, 1920, 1080}};
+
+// --- The file's path ---------------------------------------------------------
+
+TEST(SettingsPath, ReplacesTheExtensionOrAppendsOne) {
+  const struct {
+    const char* executable;
+    const char* settings;
+  } cases[] = {
+      {"/opt/numira/kelto", "/opt/numira/kelto.ini"},
+      {"/opt/numira/kelto.bin", "/opt/numira/kelto.ini"},
+      {"/opt/numira/kelto.tar.gz", "/opt/numira/kelto.tar.ini"},
+      {"/home/u/my.tools/kelto", "/home/u/my.tools/kelto.ini"},  // a "." in a folder name is no extension
+      {"/home/u/kelto.", "/home/u/kelto.ini"},
+      {"C:\\Tools\\kelto.exe", "C:\\Tools\\kelto.ini"},
+      {"C:\\my.tools\\kelto", "C:\\my.tools\\kelto.ini"},
+      {"C:kelto", "C:kelto.ini"},
+      {"kelto", "kelto.ini"},
+      {"", ".ini"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(SettingsPathFor(c.executable), c.settings) << c.executable;
+}
+
+TEST(SettingsPath, LiesBesideTheRunningExecutable) {
+  const std::string executable = ExecutablePath();
+  struct stat by_path, by_kernel;
+  ASSERT_EQ(::stat(executable.c_str(), &by_path), 0) << executable;
+  ASSERT_EQ(::stat("/proc/self/exe", &by_kernel), 0);
+  EXPECT_EQ(by_path.st_ino, by_kernel.st_ino);
+  EXPECT_EQ(by_path.st_dev, by_kernel.st_dev);
+  EXPECT_EQ(SettingsFilePath(), executable + ".ini");  // this test program has no extension
+}
+
+// --- Reading values ----------------------------------------------------------
+
+TEST(IniFileRead, IntegerTexts) {
+  constexpr std::int32_t kFallback = 7;
+  const struct {
+    const char* text;
+    std::int32_t expected;
+  } cases[] = {
+      {"153", 153},       {"-20", -20},      {"0x20", 32},     {"0X1f", 31},      {"$10", 16},
+      {"0x0", 0},         {" 42 ", 42},      {"\"15\"", 15},   {"-2147483648", INT32_MIN},
+      {"0x", kFallback},  {"-0x10", kFallback}, {"12px", kFallback}, {"2147483648", kFallback},
+      {"", kFallback},    {"abc", kFallback},
+  };
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  TIniFile ini(path);
+  for (const auto& c : cases) {
+    WriteBytes(path, std::string("[mainform]\ntop=") + c.text + "\n");
+    EXPECT_EQ(ini.ReadInteger("mainform", "top", kFallback), c.expected) << '"' << c.text << '"';
+  }
+  EXPECT_EQ(ini.ReadInteger("mainform", "left", kFallback), kFallback);  // missing key
+  EXPECT_EQ(TIniFile(folder / "none.ini").ReadInteger("mainform", "top", kFallback), kFallback);
+}
+
+TEST(IniFileRead, BooleanTexts) {
+  const struct {
+    const char* text;
+    bool with_false_default;
+    bool with_true_default;
+  } cases[] = {
+      {"1", true, true},    {"2", true, true},     {"-1", true, true},   {"0", false, false},
+      {"0x0", false, false}, {"yes", false, true}, {"abc", false, true}, {"", false, true},
+  };
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  TIniFile ini(path);
+  for (const auto& c : cases) {
+    WriteBytes(path, std::string("[formmein]\nstay=") + c.text + "\n");
+    EXPECT_EQ(ini.ReadBool("formmein", "stay", false), c.with_false_default) << '"' << c.text << '"';
+    EXPECT_EQ(ini.ReadBool("formmein", "stay", true), c.with_true_default) << '"' << c.text << '"';
+  }
+}
+
+// --- Load and save -----------------------------------------------------------
+
+TEST(SettingsLoad, NoFileGivesTheDefaultsAndWritesNothing) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  FakeWindow window(400, 300);
+  bool stay = true, waid = false;
+  LoadSettings(path, window, {stay, waid}, kOneFullHd);
+  EXPECT_EQ(window.Left(), 0);
+  EXPECT_EQ(window.Top(), 0);
+  EXPECT_FALSE(stay);
+  EXPECT_TRUE(waid);
+  EXPECT_TRUE(folder.Names().empty());
+}
+
+TEST(SettingsLoad, ReadsStoredValuesAndPullsThePositionBack) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  WriteBytes(path, "[formmein]\r\nwaid=0\r\nstay=1\r\n[mainform]\r\nleft=3900\r\ntop=0x20\r\n");
+  FakeWindow window(0, 0);
+  bool stay = false, waid = true;
+  LoadSettings(path, window, {stay, waid}, {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}});
+  EXPECT_EQ(window.Left(), 50);
+  EXPECT_EQ(window.Top(), 32);
+  EXPECT_TRUE(stay);
+  EXPECT_FALSE(waid);
+}
+
+TEST(SettingsLoad, UnreadableFileGivesTheDefaultsAndStaysAsItWas) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  const std::string bytes = "[mainform]\ntop=153\nleft=325\n[formmein]\nstay=1\nwaid=0\n";
+  testing::OpenToEveryone(folder.path());
+  WriteBytes(path, bytes);
+  ASSERT_EQ(::chmod(path.c_str(), 0), 0);
+  testing::ChildResult result = RunInChild({true, std::nullopt}, [&](std::string& report) {
+    FakeWindow window(400, 300);
+    bool stay = true, waid = false;
+    LoadSettings(path, window, {stay, waid}, kOneFullHd);
+    report = std::to_string(window.Left()) + "," + std::to_string(window.Top()) + "," + (stay ? "1" : "0") +
+             "," + (waid ? "1" : "0");
+    return 0;
+  });
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.output, "0,0,0,1");
+  ASSERT_EQ(::chmod(path.c_str(), 0644), 0);
+  EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+TEST(SettingsSave, FirstSaveWritesTheSixLinesAndLoadsBack) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  FakeWindow window(325, 153);
+  bool stay = false, waid = true;
+  SaveSettings(path, window, {stay, waid});
+  EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=153\nleft=325\n[formmein]\nstay=0\nwaid=1\n");
+
+  FakeWindow moved(-700, 20);
+  bool on_top = true, standard = false;
+  SaveSettings(path, moved, {on_top, standard});
+  EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=20\nleft=-700\n[formmein]\nstay=1\nwaid=0\n");
+
+  FakeWindow restored(0, 0);
+  bool stay_read = false, waid_read = true;
+  LoadSettings(path, restored, {stay_read, waid_read}, {{-1920, 0, 0, 1080}, {0, 0, 1920, 1080}});
+  EXPECT_EQ(restored.Left(), -700);
+  EXPECT_EQ(restored.Top(), 20);
+  EXPECT_TRUE(stay_read);
+  EXPECT_FALSE(waid_read);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+// A save into a place that cannot be written raises the error with the full
+// path, and the file (or its absence) stays as it was.
+TEST(SettingsSave, UnwritableFileRaisesWithThePathAndWritesNothing) {
+  const std::string old_bytes = "[mainform]\ntop=1\nleft=2\n[formmein]\nstay=1\nwaid=0\n";
+  const struct {
+    const char* what;
+    bool make_directory;  // a directory at the file's path, else a read-only folder
+  } cases[] = {{"directory at the path", true}, {"read-only folder", false}};
+  for (const auto& c : cases) {
+    ScratchFolder folder;
+    const std::string path = folder / "kelto.ini";
+    if (c.make_directory) {
+      ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
+    } else {
+      WriteBytes(path, old_bytes);
+      ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
+    }
+    // The read-only folder as "nobody", since root may write anywhere.
+    testing::ChildResult result = RunInChild({!c.make_directory, std::nullopt}, [&](std::string& report) {
+      FakeWindow window(325, 153);
+      bool stay = false, waid = true;
+      try {
+        SaveSettings(path, window, {stay, waid});
+      } catch (const SettingsWriteError& error) {
+        report = error.what();
+        return 0;
+      }
+      return 1;
+    });
+    EXPECT_EQ(result.exit_code, 0) << c.what << ": the save must raise";
+    EXPECT_EQ(result.output, path + " に書き込めません") << c.what;
+    EXPECT_EQ(ReadBytes(path), c.make_directory ? std::nullopt : std::optional<std::string>(old_bytes)) << c.what;
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"}) << c.what;
+  }
+}
+
+TEST(SettingsSave, KeysBeforeAFailedWriteStayWritten) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  // 40 bytes hold top and left (28 bytes) but not the [formmein] section too.
+  testing::ChildResult result = RunInChild({false, 40}, [&](std::string& report) {
+    FakeWindow window(325, 153);
+    bool stay = false, waid = true;
+    try {
+      SaveSettings(path, window, {stay, waid});
+    } catch (const SettingsWriteError& error) {
+      report = error.what();
+      return 0;
+    }
+    return 1;
+  });
+  EXPECT_EQ(result.exit_code, 0);
+  EXPECT_EQ(result.output, path + " に書き込めません");
+  EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=153\nleft=325\n");
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+// Two copies of the program closing at the same moment, again and again.
+TEST(SettingsSave, TwoProcessesSavingTogetherKeepAWellFormedFile) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  int gate[2];
+  ASSERT_EQ(::pipe(gate), 0);
+  auto saver = [&](std::int32_t left, std::int32_t top, bool stay, bool waid) {
+    return [&, left, top, stay, waid] {
+      ::close(gate[1]);
+      char ignored;
+      if (::read(gate[0], &ignored, 1) != 0) return 3;
+      FakeWindow window(left, top);
+      bool on_top = stay, standard = waid;
+      try {
+        for (int i = 0; i < 200; ++i) SaveSettings(path, window, {on_top, standard});
+      } catch (const SettingsWriteError&) {
+        return 1;
+      }
+      return 0;
+    };
+  };
+  const pid_t first = testing::StartChild(saver(111, 222, true, false));
+  const pid_t second = testing::StartChild(saver(-333, 444, false, true));
+  ::close(gate[0]);
+  ::close(gate[1]);
+  EXPECT_EQ(testing::WaitForChild(first), 0);
+  EXPECT_EQ(testing::WaitForChild(second), 0);
+
+  const std::string bytes = ReadBytes(path).value_or("");
+  EXPECT_TRUE(std::regex_match(bytes, std::regex("\\[mainform\\]\ntop=(222|444)\nleft=(111|-333)\n"
+                                                 "\\[formmein\\]\nstay=[01]\nwaid=[01]\n")))
+      << bytes;
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+// --- Keeping the window on the monitors --------------------------------------
+
+TEST(SettingsMonitors, PullsBackOnlyWhatLiesPastTheMonitors) {
+  const std::vector<MonitorRect> side_by_side = {{0, 0, 1920, 1080}, {1920, 0, 3840, 1080}};
+  const std::vector<MonitorRect> unequal_heights = {{0, 0, 1920, 1080}, {1920, 0, 3840, 1200}};
+  const std::vector<MonitorRect> one_on_the_left = {{0, 0, 1920, 1080}, {-1920, 0, 0, 1080}};
+  const struct {
+    const char* what;
+    std::vector<MonitorRect> monitors;
+    std::int32_t left, top;                    // window of 450 x 250
+    std::int32_t expected_left, expected_top;
+  } cases[] = {
+      {"inside", side_by_side, 100, 100, 100, 100},
+      {"right edge exactly at the total width", side_by_side, 3390, 100, 3390, 100},
+      {"one pixel past the total width", side_by_side, 3391, 100, 50, 100},
+      {"saved at left 3900", side_by_side, 3900, 300, 50, 300},
+      {"past the bottom", side_by_side, 100, 831, 100, 50},
+      {"past both", side_by_side, 3900, 1000, 50, 50},
+      {"bottom limit is the tallest monitor", unequal_heights, 100, 950, 100, 950},
+      {"past the tallest monitor", unequal_heights, 2000, 951, 2000, 50},
+      {"negative left on a monitor to the left", one_on_the_left, -1500, 100, -1500, 100},
+      {"negative left, partly on the primary", kOneFullHd, -100, 100, -100, 100},
+      {"negative top, partly on the primary", kOneFullHd, 100, -100, 100, -100},
+      {"left monitor gone", kOneFullHd, -1500, 100, 50, 50},
+      {"monitor above gone", kOneFullHd, 100, -600, 50, 50},
+      {"near the 32-bit limit", kOneFullHd, INT32_MAX - 100, INT32_MAX - 100, 50, 50},
+      {"far to the left and top", kOneFullHd, INT32_MIN, INT32_MIN, 50, 50},
+      {"no monitor at all", {}, 5000, -5000, 5000, -5000},
+  };
+  for (const auto& c : cases) {
+    FakeWindow window(c.left, c.top);
+    KeepOnMonitors(window, c.monitors);
+    EXPECT_EQ(window.Left(), c.expected_left) << c.what;
+    EXPECT_EQ(window.Top(), c.expected_top) << c.what;
+  }
+}
+
+}  // namespace
+}  // namespace numira
