@@ -1,0 +1,102 @@
+#include "app/qt_tray_shell.h"
+
+#include <QCoreApplication>
+#include <QCursor>
+#include <QWidget>
+#include <cstring>
+
+namespace numira {
+
+std::vector<int> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason) {
+  switch (reason) {
+    case QSystemTrayIcon::Trigger: return {kLeftButtonDown, kLeftButtonUp};
+    case QSystemTrayIcon::MiddleClick: return {kMiddleButtonDown, kMiddleButtonUp};
+    // Qt reports the second press of a double click on its own; the first
+    // already came as Trigger.
+    case QSystemTrayIcon::DoubleClick: return {kLeftButtonDoubleClick, kLeftButtonUp};
+    case QSystemTrayIcon::Context: return {kRightButtonUp};
+    case QSystemTrayIcon::Unknown: break;
+  }
+  return {};
+}
+
+QString TipText(const NotifyIconRecord& record) {
+  auto length = static_cast<int>(strnlen(record.szTip, kTipBytes));
+  const auto byte = [&](int i) { return static_cast<unsigned char>(record.szTip[i]); };
+  // Walk back over continuation bytes to the lead byte of the last character
+  // and drop that character if it needs more bytes than are left.
+  int lead = length - 1;
+  while (lead >= 0 && (byte(lead) & 0xC0) == 0x80) --lead;
+  if (lead >= 0 && byte(lead) >= 0xC0) {
+    const int needed = byte(lead) >= 0xF0 ? 4 : byte(lead) >= 0xE0 ? 3 : 2;
+    if (length - lead < needed) length = lead;
+  }
+  return QString::fromUtf8(record.szTip, length);
+}
+
+QtTrayShell::~QtTrayShell() {
+  for (auto& [id, shown] : shown_) delete shown.icon;
+}
+
+void QtTrayShell::Add(const NotifyIconRecord& record) {
+  if (shown_.count(record.uID) != 0 && shown_[record.uID].icon) return;
+  // The icons belong to the application, so none outlives it even when the
+  // program ends without deleting its icon.
+  auto* icon = new QSystemTrayIcon(QCoreApplication::instance());
+  const std::uint32_t id = record.uID;
+  QObject::connect(icon, &QSystemTrayIcon::activated, icon,
+                   [this, id](QSystemTrayIcon::ActivationReason reason) { Activated(id, reason); });
+  Shown& shown = shown_[id];
+  shown.icon = icon;
+  Apply(shown, record);
+  icon->show();
+}
+
+void QtTrayShell::Modify(const NotifyIconRecord& record) {
+  const auto found = shown_.find(record.uID);
+  if (found == shown_.end() || !found->second.icon) return;
+  Apply(found->second, record);
+}
+
+void QtTrayShell::Delete(const NotifyIconRecord& record) {
+  const auto found = shown_.find(record.uID);
+  if (found == shown_.end()) return;
+  delete found->second.icon;
+  shown_.erase(found);
+}
+
+QPoint QtTrayShell::CursorPos() { return QCursor::pos(); }
+
+void QtTrayShell::SetForegroundWindow(QWidget* window) {
+  if (window == nullptr) return;
+  QWidget* top = window->window();
+  if (!top->isVisible()) return;
+  top->raise();
+  top->activateWindow();
+}
+
+QSystemTrayIcon* QtTrayShell::IconFor(std::uint32_t uID) const {
+  const auto found = shown_.find(uID);
+  return found == shown_.end() ? nullptr : found->second.icon.data();
+}
+
+void QtTrayShell::Apply(Shown& shown, const NotifyIconRecord& record) {
+  // The icon is looked up by id alone (ids are unique within the module), so a
+  // record naming a newer callback window still finds its icon.
+  if (record.uFlags & kNifMessage) {
+    shown.window = record.hWnd;
+    shown.message = record.uCallbackMessage;
+  }
+  if (record.uFlags & kNifIcon) shown.icon->setIcon(record.hIcon);
+  if (record.uFlags & kNifTip) shown.icon->setToolTip(TipText(record));
+}
+
+void QtTrayShell::Activated(std::uint32_t uID, QSystemTrayIcon::ActivationReason reason) {
+  const auto found = shown_.find(uID);
+  if (found == shown_.end() || !found->second.window) return;
+  for (int mouseMessage : MouseMessagesFor(reason)) {
+    PostTrayCallback(found->second.window, found->second.message, uID, mouseMessage);
+  }
+}
+
+}  // namespace numira

@@ -1,0 +1,82 @@
+#pragma once
+// The notification-area shell as the tray component sees it: the record that
+// describes one icon, and the calls that add, modify and delete it. The Qt
+// implementation shows the icons; tests record the calls.
+
+#include <QEvent>
+#include <QIcon>
+#include <QPoint>
+#include <cstdint>
+
+class QWidget;
+
+namespace numira {
+
+// Sizes and codes of the notification record, as the component fills it.
+inline constexpr std::uint32_t kNotifyRecordSize = 88;
+inline constexpr std::uint32_t kNifMessage = 1;
+inline constexpr std::uint32_t kNifIcon = 2;
+inline constexpr std::uint32_t kNifTip = 4;
+// The callback message the shell sends to the record's window for mouse
+// activity on the icon: wParam carries uID, lParam the mouse message.
+inline constexpr std::uint32_t kTrayCallbackMessage = 1125;  // WM_USER + 101
+inline constexpr int kTipBytes = 64;  // 63 bytes of text and the closing zero byte
+
+// One icon's description. hWnd is the window that receives the callback
+// message; it is not owned. The shell copies what it needs.
+struct NotifyIconRecord {
+  std::uint32_t cbSize = 0;
+  QWidget* hWnd = nullptr;
+  std::uint32_t uID = 0;
+  std::uint32_t uFlags = 0;
+  std::uint32_t uCallbackMessage = 0;
+  QIcon hIcon;
+  char szTip[kTipBytes] = {};
+};
+
+// The mouse messages that reach the callback window as lParam.
+inline constexpr int kMouseMove = 512;
+inline constexpr int kLeftButtonDown = 513;
+inline constexpr int kLeftButtonUp = 514;
+inline constexpr int kLeftButtonDoubleClick = 515;
+inline constexpr int kRightButtonDown = 516;
+inline constexpr int kRightButtonUp = 517;
+inline constexpr int kRightButtonDoubleClick = 518;
+inline constexpr int kMiddleButtonDown = 519;
+inline constexpr int kMiddleButtonUp = 520;
+
+// What the tray component needs from the desktop. Results of the icon calls
+// are not reported: the component never looks at them.
+class TrayShell {
+ public:
+  virtual ~TrayShell() = default;
+  virtual void Add(const NotifyIconRecord& record) = 0;
+  virtual void Modify(const NotifyIconRecord& record) = 0;
+  virtual void Delete(const NotifyIconRecord& record) = 0;
+  // The mouse cursor in screen coordinates, read when a callback is handled.
+  virtual QPoint CursorPos() = 0;
+  // Brings the given window to the front and gives it the input focus.
+  virtual void SetForegroundWindow(QWidget* window) = 0;
+};
+
+// A callback message on its way to a callback window. Posted, never sent, so
+// it arrives through the event loop as the shell's messages do.
+class TrayCallbackEvent : public QEvent {
+ public:
+  static QEvent::Type EventType();
+  TrayCallbackEvent(std::uint32_t message, quintptr wParam, qintptr lParam)
+      : QEvent(EventType()), message_(message), wParam_(wParam), lParam_(lParam) {}
+  std::uint32_t Message() const { return message_; }
+  quintptr WParam() const { return wParam_; }
+  qintptr LParam() const { return lParam_; }
+
+ private:
+  std::uint32_t message_;
+  quintptr wParam_;
+  qintptr lParam_;
+};
+
+// Queues one callback message for window; nothing happens for a null window.
+void PostTrayCallback(QObject* window, std::uint32_t message, quintptr wParam, qintptr lParam);
+
+}  // namespace numira
