@@ -1,0 +1,217 @@
+#include "app/helupu_.h"
+
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QScreen>
+#include <QTextEdit>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <limits>
+
+#include "app/platform.h"
+
+namespace numira {
+
+TFormvajon* Formvajon = nullptr;
+
+namespace {
+
+// The readme text, one entry per line. Lines that begin with a space continue
+// the change-history entry above them.
+const char* const kReadmeText[] = {
+    "「Numira」V4.2",
+    "",
+    "小さくてシンプルな四則電卓です。",
+    "",
+    "表示窓のダブルクリックでフォームの拡大/縮小，",
+    "",
+    "テンキー入力もできます。",
+    "",
+    "【使用方法】",
+    "",
+    "任意のフォルダにkelto.exeを置いて実行するだけです。",
+    "",
+    "あとは普通の四則電卓と操作はいっしょです。",
+    "",
+    "注：連続計算ができますが，計算記号の優先順位はありません。",
+    "入力した順に計算していきます。",
+    "",
+    "C++とQtで作りました。Windows10で動きます。",
+    "",
+    "",
+    "Numiraはフリーソフトです。自由に再配布してかまいません。",
+    "",
+    "本ソフトの使用によって生じたいかなる損害についても、作者は責任を負いません。",
+    "",
+    "",
+    "変更履歴",
+    "1997/08/02 V1.0 初回原形(開発ツールの初版で作成)",
+    "1997/08/04 V1.1 微調整。",
+    "1997/08/05 V1.2 微調整。",
+    "1997/08/22 V1.3 バージョン情報追加。",
+    "1997/08/26 V1.4 ★Windowsのフォントサイズを変えたときに",
+    " 電卓のフォームにスクロールバーがついてしまうバグを修正。",
+    "1997/09/19 V1.5 ☆開発ツールの第2版(32ビット版)で作り直した。",
+    "1997/09/23 V2.0 ☆√，πボタンをなくして、メモリー機能ボタン",
+    " を追加し、キーボード入力に対応。",
+    "1998/12/25 V3.0 よりシンプルになって、開発ツールの第4版で作り直した。",
+    "1999/12/02 V3.1 開発ツールの第5版で再コンパイルし、",
+    " 指数表示の時に桁が多すぎて結果表示窓枠に",
+    " 表示しきれなかったバグを訂正。",
+    "2020/06/28 V4.0 入力履歴枠を追加。",
+    "2022/01/30 V4.1 ボタンやウインドウの大きさを少し大きくした。計算結果の表示を",
+    "3桁区切りの表示に変えた。",
+    "2023/08/24 V4.2 iniフォームの位置をモニタ内に表示するようにした",
+};
+
+// a * b / c rounded to the nearest integer, halves away from zero (all
+// positive here).
+int ScaleRounded(int a, int b, int c) {
+  return static_cast<int>((2LL * a * b + c) / (2LL * c));
+}
+
+// Squared distance between a rectangle and the nearest point of another; zero
+// when they touch or overlap.
+long long DistanceSquared(const QRect& a, const QRect& b) {
+  const long long dx = std::max({0, b.left() - a.right() - 1, a.left() - b.right() - 1});
+  const long long dy = std::max({0, b.top() - a.bottom() - 1, a.top() - b.bottom() - 1});
+  return dx * dx + dy * dy;
+}
+
+QList<QRect> MonitorGeometries() {
+  QList<QRect> monitors;
+  // The primary screen first, so it is the fallback among equals.
+  if (QScreen* primary = QGuiApplication::primaryScreen()) monitors.append(primary->geometry());
+  for (QScreen* screen : QGuiApplication::screens()) {
+    if (screen != QGuiApplication::primaryScreen()) monitors.append(screen->geometry());
+  }
+  return monitors;
+}
+
+}  // namespace
+
+const QStringList& ReadmeLines() {
+  static const QStringList lines = [] {
+    QStringList result;
+    for (const char* line : kReadmeText) result.append(QString::fromUtf8(line));
+    return result;
+  }();
+  return lines;
+}
+
+int ReadmeFontHeight(int screenDpi) {
+  return ScaleRounded(kReadmeDesignTextHeight, screenDpi, kReadmeDesignDpi);
+}
+
+QSize ReadmeClientSize(int textHeight) {
+  return {ScaleRounded(kReadmeDesignClientSize.width(), textHeight, kReadmeDesignTextHeight),
+          ScaleRounded(kReadmeDesignClientSize.height(), textHeight, kReadmeDesignTextHeight)};
+}
+
+QRect MonitorOf(const QRect& frame, const QList<QRect>& monitors) {
+  QRect best;
+  long long bestArea = 0;
+  for (const QRect& monitor : monitors) {
+    const QRect common = monitor.intersected(frame);
+    const long long area = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
+    if (area > bestArea) {
+      best = monitor;
+      bestArea = area;
+    }
+  }
+  if (bestArea > 0) return best;
+  long long bestDistance = std::numeric_limits<long long>::max();
+  for (const QRect& monitor : monitors) {
+    const long long distance = DistanceSquared(frame, monitor);
+    if (distance < bestDistance) {
+      best = monitor;
+      bestDistance = distance;
+    }
+  }
+  return best;
+}
+
+QPoint ReadmeOpeningPosition(bool firstOpening, const QRect& readmeFrame, const QRect& mainFrame,
+                             const QList<QRect>& monitors) {
+  const QRect target = MonitorOf(mainFrame, monitors);
+  if (target.isNull()) return readmeFrame.topLeft();
+  if (firstOpening) {
+    // Integer division rounds each half toward zero, also when the window is
+    // larger than the monitor.
+    return {target.left() + (target.width() - readmeFrame.width()) / 2,
+            target.top() + (target.height() - readmeFrame.height()) / 2};
+  }
+  const QRect current = MonitorOf(readmeFrame, monitors);
+  if (current == target) return readmeFrame.topLeft();
+  QPoint moved = target.topLeft() + (readmeFrame.topLeft() - current.topLeft());
+  moved.setX(std::min(moved.x(), target.left() + target.width() - readmeFrame.width()));
+  moved.setY(std::min(moved.y(), target.top() + target.height() - readmeFrame.height()));
+  return moved;
+}
+
+// ---- TFormvajon ----
+
+TFormvajon::TFormvajon(QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+  setObjectName(QStringLiteral("Formvajon"));
+  setWindowTitle(QStringLiteral("Numira"));
+
+  // Scaled once, here: the font follows the screen's resolution, and the
+  // client area follows the text height the font system really gives, so the
+  // window grows with its text. The text height is the character height in
+  // force, not the line cell: the stand-in faces have a taller cell than the
+  // face the window was laid out with (16 instead of 15 pixels at 15 pixels),
+  // and growing the window by that alone would let the longest history line
+  // fit, where it is meant to run past the right edge.
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  const int dpi = screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : kReadmeDesignDpi;
+  setFont(platform::WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), ReadmeFontHeight(dpi)));
+  setFixedSize(ReadmeClientSize(QFontInfo(font()).pixelSize()));
+
+  Memo1 = new QTextEdit(this);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setReadOnly(true);
+  Memo1->setLineWrapMode(QTextEdit::NoWrap);
+  Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  // Read-only, yet the text can be selected and copied with mouse and keys.
+  Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  Memo1->setPlainText(ReadmeLines().join(QLatin1Char('\n')));
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(Memo1);
+}
+
+void TFormvajon::ShowModalFor(QWidget* mainWindow) {
+  PrepareOpening(mainWindow);
+  exec();
+}
+
+void TFormvajon::PrepareOpening(QWidget* mainWindow) {
+  const QList<QRect> monitors = MonitorGeometries();
+  // Without a main window the primary monitor stands in for its monitor.
+  const QRect mainFrame = mainWindow != nullptr ? mainWindow->frameGeometry() : monitors.value(0);
+  move(ReadmeOpeningPosition(!opened_, frameGeometry(), mainFrame, monitors));
+  if (!opened_) centreOn_ = MonitorOf(mainFrame, monitors);
+  opened_ = true;
+}
+
+void TFormvajon::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (centreOn_.isNull()) return;
+  move(ReadmeOpeningPosition(true, frameGeometry(), centreOn_, {centreOn_}));
+  centreOn_ = QRect();
+}
+
+void TFormvajon::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Cancel)) {
+    event->ignore();
+    return;
+  }
+  QDialog::keyPressEvent(event);
+}
+
+}  // namespace numira
