@@ -1,0 +1,311 @@
+#include "app/Kelto_.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QShowEvent>
+#include <QTextCursor>
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+#include "app/key_preview.h"
+#include "app/keypad_layout.h"
+#include "app/platform.h"
+
+namespace numira {
+
+using layout::ControlKind;
+using layout::ControlSpec;
+
+namespace {
+
+QString FromUtf8(const char* text) { return QString::fromUtf8(text); }
+
+QFrame* NewPanel(QWidget* parent, const char* name) {
+  auto* panel = new QFrame(parent);
+  panel->setObjectName(FromUtf8(name));
+  panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
+  panel->setLineWidth(layout::kBevelWidth);
+  panel->setAutoFillBackground(true);
+  return panel;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                          Qt::WindowCloseButtonHint),
+      application_title_(FromUtf8(Tape::kInitialTitle)) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(FromUtf8(layout::kCaption));
+  setFont(platform::WindowsFont(FromUtf8(layout::kWindowFont.face), layout::kWindowFont.pixel_height));
+
+  // Button-face background, black text everywhere.
+  QPalette colours = palette();
+  colours.setColor(QPalette::Window, colours.color(QPalette::Button));
+  for (const auto role : {QPalette::WindowText, QPalette::ButtonText, QPalette::Text}) {
+    colours.setColor(role, Qt::black);
+  }
+  setPalette(colours);
+  setAutoFillBackground(true);
+
+  Panel1 = NewPanel(this, "Panel1");
+  Panel2 = NewPanel(this, "Panel2");
+  BuildControls();
+
+  tape_.SetObserver(this);
+  key_preview_ = std::make_unique<KeyPreview>(*this);
+
+  // The size the window has while it is being created; the first show sets
+  // the view mode's size.
+  setFixedSize(layout::kCreatedClientWidth, layout::kCreatedClientHeight);
+  DockPanels();
+}
+
+TForm1::~TForm1() { tape_.SetObserver(nullptr); }
+
+template <typename Handler>
+void TForm1::RunHandler(Handler&& handler) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    platform::ShowErrorBox(this, application_title_, QString::fromStdString(ErrorBoxText(error.what())));
+  }
+}
+
+void TForm1::BuildControls() {
+  for (const ControlSpec& spec : layout::Controls()) {
+    QWidget* container = spec.container == layout::Container::KeypadPanel ? Panel1 : Panel2;
+    const QString caption = FromUtf8(spec.caption);
+    QWidget* control = nullptr;
+    switch (spec.kind) {
+      case ControlKind::DisplayField: {
+        edhyouj = new QLineEdit(container);
+        edhyouj->setReadOnly(true);
+        edhyouj->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        edhyouj->setCursor(Qt::ArrowCursor);
+        edhyouj->setContextMenuPolicy(Qt::NoContextMenu);
+        edhyouj->installEventFilter(this);
+        control = edhyouj;
+        break;
+      }
+      case ControlKind::PushButton:
+      case ControlKind::GlyphButton: {
+        auto* button = new QPushButton(caption, container);
+        button->setAutoDefault(false);
+        if (spec.glyph != nullptr) {
+          button->setIcon(platform::GlyphIcon(QImage(FromUtf8(spec.glyph))));
+          button->setIconSize(QSize(16, 16));
+        }
+        if (spec.action) {
+          connect(button, &QPushButton::clicked, this, [this, action = *spec.action] { Perform(action); });
+        }
+        control = button;
+        break;
+      }
+      case ControlKind::CheckBox:
+        CheckBox1 = new QCheckBox(caption, container);
+        control = CheckBox1;
+        break;
+      case ControlKind::HistoryPanel:
+        Memo1 = new QPlainTextEdit(container);
+        Memo1->setReadOnly(true);
+        // Read-only like the display, but the keyboard may still move and
+        // select (Tab to the panel, Ctrl+A, Ctrl+C copies the tape).
+        Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+        Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+        Memo1->setTabChangesFocus(true);
+        control = Memo1;
+        break;
+    }
+    control->setObjectName(FromUtf8(spec.name));
+    control->setGeometry(spec.left, spec.top, spec.width, spec.height);
+    control->setFont(platform::WindowsFont(FromUtf8(spec.font.face), spec.font.pixel_height));
+    if (spec.hint != nullptr) control->setToolTip(FromUtf8(spec.hint));
+    // Without a tab stop a control still takes the focus on a click (and from
+    // the arrow keys); the command it runs hands the focus back to "=".
+    control->setFocusPolicy(spec.tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
+    if (spec.container == layout::Container::KeypadPanel && spec.kind != ControlKind::DisplayField) {
+      keypad_order_.push_back(control);
+    }
+  }
+
+  btnwa = Panel1->findChild<QPushButton*>(QStringLiteral("btnwa"));
+  BitBtn1 = Panel1->findChild<QPushButton*>(QStringLiteral("BitBtn1"));
+  BitBtn2 = Panel1->findChild<QPushButton*>(QStringLiteral("BitBtn2"));
+  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
+  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
+  // toggled, not clicked: a change of the box from FormShow runs the handler
+  // just like the user's click.
+  connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
+
+  QWidget* previous = nullptr;
+  for (const char* name : layout::kTabOrder) {
+    auto* next = findChild<QWidget*>(FromUtf8(name));
+    if (previous != nullptr) setTabOrder(previous, next);
+    previous = next;
+  }
+}
+
+void TForm1::DockPanels() {
+  const int bevel = layout::kBevelWidth;
+  Panel1->setGeometry(0, 0, layout::kKeypadPanelWidth, height());
+  Panel2->setGeometry(layout::kKeypadPanelWidth, 0, std::max(0, width() - layout::kKeypadPanelWidth), height());
+  Memo1->setGeometry(bevel, bevel, std::max(0, Panel2->width() - 2 * bevel),
+                     std::max(0, Panel2->height() - 2 * bevel));
+}
+
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  DockPanels();
+}
+
+void TForm1::ApplyViewMode() {
+  if (standard_view_) {
+    setFixedSize(layout::kStandardClientWidth, layout::kStandardClientHeight);
+  } else {
+    setFixedSize(layout::kCompactClientWidth, layout::kCompactClientHeight);
+  }
+  DockPanels();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  // A spontaneous show is the window system's (a restore it did itself);
+  // the show handler runs when the program makes the window visible.
+  if (!event->spontaneous()) FormShow();
+}
+
+void TForm1::FormShow() {
+  RunHandler([this] {
+    platform::SetWindowTopmost(this, stay_on_top_);
+    CheckBox1->setChecked(stay_on_top_);
+    ApplyViewMode();
+    engine_.clia();
+  });
+}
+
+void TForm1::edhyoujClick() { FocusEquals(); }
+
+void TForm1::edhyoujDblClick() {
+  standard_view_ = !standard_view_;
+  ApplyViewMode();
+  FocusEquals();
+}
+
+void TForm1::CheckBox1Click() {
+  const bool ticked = CheckBox1->isChecked();
+  platform::SetWindowTopmost(this, ticked);
+  stay_on_top_ = ticked;
+}
+
+void TForm1::BitBtn1Click() { emit minimizeRequested(); }
+
+void TForm1::BitBtn2Click() { emit readmeRequested(); }
+
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched != edhyouj) return QWidget::eventFilter(watched, event);
+  // The display field: the first release of a click runs edhyoujClick, a
+  // double-click runs edhyoujDblClick (and its closing release nothing).
+  // The double-click is not passed on, so it never selects a word.
+  const auto* mouse = static_cast<QMouseEvent*>(event);
+  switch (event->type()) {
+    case QEvent::MouseButtonPress:
+      release_ends_double_click_ = false;
+      return false;
+    case QEvent::MouseButtonRelease:
+      if (mouse->button() == Qt::LeftButton) {
+        if (!std::exchange(release_ends_double_click_, false)) RunHandler([this] { edhyoujClick(); });
+      } else {
+        FocusEquals();  // any press focused the field; it never keeps the focus
+      }
+      return false;
+    case QEvent::MouseButtonDblClick:
+      if (mouse->button() != Qt::LeftButton) return false;
+      release_ends_double_click_ = true;
+      RunHandler([this] { edhyoujDblClick(); });
+      return true;
+    default:
+      return false;
+  }
+}
+
+void TForm1::Perform(Action action) {
+  RunHandler([this, action] { tape_.Perform(action); });
+}
+
+void TForm1::FormKeyDown(int qt_key) {
+  switch (qt_key) {
+    case Qt::Key_Backspace:
+      RunHandler([this] { tape_.PressKey(NamedKey::Backspace); });
+      break;
+    case Qt::Key_Home:
+      RunHandler([this] { tape_.PressKey(NamedKey::Home); });
+      break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      RunHandler([this] { tape_.PressKey(NamedKey::Enter); });
+      break;
+    default:
+      break;  // Escape and every other key: nothing
+  }
+}
+
+void TForm1::FormKeyPress(const QString& text) {
+  for (const char32_t ch : text.toUcs4()) {
+    RunHandler([this, ch] { tape_.TypeCharacter(ch); });
+  }
+}
+
+void TForm1::CopyToClipboard() {
+  if (focusWidget() == Memo1 && Memo1->textCursor().hasSelection()) {
+    Memo1->copy();
+  } else {
+    QGuiApplication::clipboard()->setText(edhyouj->text());
+  }
+}
+
+std::string TForm1::DisplayText() const { return edhyouj->text().toStdString(); }
+
+void TForm1::SetDisplayText(const std::string& text) {
+  edhyouj->setText(QString::fromStdString(text));
+  // Like a set window text, show the text from its start.
+  edhyouj->setCursorPosition(0);
+}
+
+void TForm1::SetApplicationTitle(const std::string& title) {
+  application_title_ = QString::fromStdString(title);
+  emit applicationTitleChanged(application_title_);
+}
+
+void TForm1::FocusEquals() { btnwa->setFocus(Qt::OtherFocusReason); }
+
+void TForm1::LineAppended(const std::string& line) {
+  // Appended at the end as a new line; the first line goes into the empty
+  // document's one block, so an empty first line still counts as a line.
+  QTextCursor end(Memo1->document());
+  end.movePosition(QTextCursor::End);
+  if (history_lines_ > 0) end.insertBlock();
+  end.insertText(QString::fromStdString(line));
+  ++history_lines_;
+  // The tape follows its newest line.
+  Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
+}
+
+void TForm1::LinesCleared() {
+  Memo1->clear();
+  history_lines_ = 0;
+}
+
+}  // namespace numira
