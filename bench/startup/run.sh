@@ -21,8 +21,9 @@
 # compiled into the scratch folder and used through LOCPATH for this run only;
 # the system's locale setup is not touched.
 #
-# Builds first_map, floor and kelto in ${NUMIRA_BUILD_DIR:-build}
-# (RelWithDebInfo, as scripts/setup configures it).
+# Installs missing packages through scripts/setup, then builds first_map,
+# floor and kelto in ${NUMIRA_BUILD_DIR:-build} (RelWithDebInfo, as
+# scripts/setup configures it).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build="${NUMIRA_BUILD_DIR:-$top/build}"
@@ -47,6 +48,11 @@ if [ "$cold" = 1 ] && [ ! -w /proc/sys/vm/drop_caches ]; then
   exit 2
 fi
 
+# scripts/setup installs the Debian packages (X server, window manager, tray
+# host, session bus, locale sources) when one is missing.
+for tool in Xvfb openbox trayer dbus-daemon localedef; do
+  command -v "$tool" >/dev/null || { "$top/scripts/setup"; break; }
+done
 if [ ! -f "$build/CMakeCache.txt" ]; then
   cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 fi
