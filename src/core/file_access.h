@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace numira {
 
@@ -18,6 +19,14 @@ struct FileBytes {
   std::string bytes;
 };
 FileBytes ReadFileBytes(const std::string& path);
+
+// The same read, piece by piece, for a reader that need not hold the whole
+// file: hands the content to `consume` in order, in pieces of at most 64 KiB,
+// until the file ends or `consume` returns false. Returns what ReadFileBytes
+// gives as `ok`: true for a missing file (no piece at all) and for a read
+// that ends or that `consume` stops; false for a file that exists but cannot
+// be read (pieces handed over before a read error stay handed over).
+bool ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece)>& consume);
 
 // Replaces the file at `path` with edit(old content) as one atomic step:
 //  - a symbolic link at `path` is followed, so the file it points to is

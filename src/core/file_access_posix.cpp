@@ -98,22 +98,54 @@ std::optional<std::string> FollowLinks(std::string path) {
   return std::nullopt;
 }
 
+// Opens `path` for reading when it is a regular file. Leaves `in` invalid
+// and sets `missing` when there is nothing at the path.
+void OpenRegularFile(const std::string& path, FileDescriptor& in, bool& missing, off_t& size) {
+  // O_NONBLOCK: a FIFO at the path must not hang the reader; it is refused
+  // below like every other file that is not a regular one.
+  in.reset(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  missing = !in.valid() && errno == ENOENT;
+  struct stat st{};
+  if (in.valid() && (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode))) in.reset(-1);
+  size = in.valid() ? st.st_size : 0;
+}
+
 }  // namespace
 
 FileBytes ReadFileBytes(const std::string& path) {
   FileBytes result;
-  // O_NONBLOCK: a FIFO at the path must not hang the reader; it is refused
-  // below like every other file that is not a regular one.
-  FileDescriptor in(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+  FileDescriptor in;
+  bool missing = false;
+  off_t size = 0;
+  OpenRegularFile(path, in, missing, size);
   if (!in.valid()) {
-    result.ok = errno == ENOENT;
+    result.ok = missing;
     return result;
   }
-  struct stat st;
-  if (::fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return result;
+  result.bytes.reserve(static_cast<std::size_t>(size));
   result.ok = ReadAll(in.get(), result.bytes);
   if (!result.ok) result.bytes.clear();
   return result;
+}
+
+bool ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece)>& consume) {
+  FileDescriptor in;
+  bool missing = false;
+  off_t size = 0;
+  OpenRegularFile(path, in, missing, size);
+  if (!in.valid()) return missing;
+  static constexpr std::size_t kPiece = 65536;
+  std::string buffer(kPiece, '\0');
+  for (;;) {
+    ssize_t n = ::read(in.get(), buffer.data(), kPiece);
+    if (n > 0) {
+      if (!consume(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return true;
+    } else if (n == 0) {
+      return true;
+    } else if (errno != EINTR) {
+      return false;
+    }
+  }
 }
 
 bool ReplaceFileAtomically(const std::string& path,
@@ -143,6 +175,7 @@ bool ReplaceFileAtomically(const std::string& path,
       // A file that may not be written stays as it is, even though the
       // folder would let us replace it.
       if (::faccessat(dir.get(), name.c_str(), W_OK, AT_EACCESS) != 0) return false;
+      old_bytes.reserve(static_cast<std::size_t>(old_stat.st_size));
       if (!ReadAll(in.get(), old_bytes)) return false;
       existed = true;
     } else if (errno != ENOENT) {

@@ -78,6 +78,41 @@ std::optional<std::size_t> KeyLineEquals(std::string_view text) {
   return equals;
 }
 
+// What one line is for one section and key, the lines taken in file order.
+enum class LineKind {
+  Other,       // outside the section, or a line of it that is no key line
+  SectionHead, // the first header of the section
+  KeyLine,     // a key line of the section, another key
+  Match,       // the first line of the key in the section: the search ends
+  End,         // the next header after the section: the search ends
+};
+
+// Classifies lines one after another, so that a file can be searched while
+// it is read and the writer finds the very line a read finds.
+class KeyScan {
+ public:
+  KeyScan(std::string_view section, std::string_view key) : section_(section), key_(key) {}
+
+  // `text` is one line without its line end.
+  LineKind Next(std::string_view text) {
+    if (std::optional<std::string_view> name = HeaderName(text)) {
+      if (in_section_) return LineKind::End;
+      if (!SameName(*name, section_)) return LineKind::Other;
+      in_section_ = true;
+      return LineKind::SectionHead;
+    }
+    if (!in_section_) return LineKind::Other;
+    std::optional<std::size_t> equals = KeyLineEquals(text);
+    if (!equals) return LineKind::Other;
+    return SameName(Trim(text.substr(0, *equals)), key_) ? LineKind::Match : LineKind::KeyLine;
+  }
+
+ private:
+  std::string_view section_;
+  std::string_view key_;
+  bool in_section_ = false;
+};
+
 struct Location {
   std::optional<std::size_t> section_line;  // the first matching header
   std::optional<std::size_t> key_line;      // the first matching key in it
@@ -87,27 +122,81 @@ struct Location {
 Location Locate(std::string_view content, const std::vector<Line>& lines, std::string_view section,
                 std::string_view key) {
   Location where;
+  KeyScan scan(section, key);
   for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view text = content.substr(lines[i].begin, lines[i].end - lines[i].begin);
-    if (std::optional<std::string_view> name = HeaderName(text)) {
-      if (where.section_line) break;  // the end of the matching section
-      if (SameName(*name, section)) {
-        where.section_line = i;
-        where.last_key_or_header = i;
-      }
-      continue;
-    }
-    if (!where.section_line) continue;
-    if (std::optional<std::size_t> equals = KeyLineEquals(text)) {
-      where.last_key_or_header = i;
-      if (SameName(Trim(text.substr(0, *equals)), key)) {
-        where.key_line = i;
-        break;
-      }
+    LineKind kind = scan.Next(content.substr(lines[i].begin, lines[i].end - lines[i].begin));
+    if (kind == LineKind::End) break;
+    if (kind == LineKind::SectionHead) where.section_line = i;
+    if (kind != LineKind::Other) where.last_key_or_header = i;
+    if (kind == LineKind::Match) {
+      where.key_line = i;
+      break;
     }
   }
   return where;
 }
+
+// The value of a key line as a read gives it.
+std::string CleanValue(std::string_view key_line) {
+  std::string_view value = Trim(key_line.substr(*KeyLineEquals(key_line) + 1));
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
+    value = value.substr(1, value.size() - 2);
+  }
+  return std::string(value.substr(0, kProfileValueLimit));
+}
+
+// Finds one key in bytes that arrive piece by piece (a file as it is read),
+// cutting them into lines as SplitLines does: LF or CRLF ends a line, a last
+// line may have none (and then keeps a final CR), a byte order mark before
+// the first line is no part of it. Only a line cut by the end of a piece is
+// copied, so a huge file costs no more memory than its longest line.
+class KeyFinder {
+ public:
+  KeyFinder(std::string_view section, std::string_view key) : scan_(section, key) {}
+
+  // Takes the next piece; false once the search has ended.
+  bool Feed(std::string_view piece) {
+    while (!done_ && !piece.empty()) {
+      std::size_t lf = piece.find('\n');
+      if (lf == std::string_view::npos) {
+        partial_.append(piece);
+        break;
+      }
+      std::string_view text = piece.substr(0, lf);
+      if (!partial_.empty()) text = partial_.append(text);
+      piece.remove_prefix(lf + 1);
+      if (!text.empty() && text.back() == '\r') text.remove_suffix(1);
+      TakeLine(text);
+      partial_.clear();
+    }
+    return !done_;
+  }
+
+  // The last line, when the bytes did not end with a line end.
+  void Finish() {
+    if (!done_ && !partial_.empty()) TakeLine(partial_);
+    done_ = true;
+  }
+
+  const std::string& Value() const { return value_; }
+
+ private:
+  void TakeLine(std::string_view text) {
+    if (first_line_ && text.substr(0, kByteOrderMark.size()) == kByteOrderMark) {
+      text.remove_prefix(kByteOrderMark.size());
+    }
+    first_line_ = false;
+    LineKind kind = scan_.Next(text);
+    if (kind == LineKind::Match) value_ = CleanValue(text);
+    done_ = kind == LineKind::Match || kind == LineKind::End;
+  }
+
+  KeyScan scan_;
+  std::string partial_;
+  std::string value_;
+  bool first_line_ = true;
+  bool done_ = false;
+};
 
 std::string_view LineEndStyle(const std::vector<Line>& lines) {
   for (const Line& line : lines) {
@@ -120,16 +209,10 @@ std::string_view LineEndStyle(const std::vector<Line>& lines) {
 }  // namespace
 
 std::string FindProfileValue(std::string_view content, std::string_view section, std::string_view key) {
-  std::vector<Line> lines = SplitLines(content);
-  Location where = Locate(content, lines, section, key);
-  if (!where.key_line) return std::string();
-  const Line& line = lines[*where.key_line];
-  std::string_view text = content.substr(line.begin, line.end - line.begin);
-  std::string_view value = Trim(text.substr(*KeyLineEquals(text) + 1));
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
-    value = value.substr(1, value.size() - 2);
-  }
-  return std::string(value.substr(0, kProfileValueLimit));
+  KeyFinder finder(section, key);
+  finder.Feed(content);
+  finder.Finish();
+  return finder.Value();
 }
 
 std::string SetProfileValue(std::string_view content, std::string_view section, std::string_view key,
@@ -181,9 +264,12 @@ bool IsStorableProfileEntry(std::string_view section, std::string_view key, std:
 }
 
 std::string ReadProfileString(const std::string& path, std::string_view section, std::string_view key) {
-  FileBytes file = ReadFileBytes(path);
-  if (!file.ok) return std::string();
-  return FindProfileValue(file.bytes, section, key);
+  // Piece by piece, stopping at the key: a settings file of tens of megabytes
+  // (junk, or another program's) must not cost a copy of itself per key.
+  KeyFinder finder(section, key);
+  if (!ReadFilePieces(path, [&](std::string_view piece) { return finder.Feed(piece); })) return std::string();
+  finder.Finish();
+  return finder.Value();
 }
 
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,

@@ -174,6 +174,28 @@ TEST(ProfileFile, MissingOrUnreadableFileReadsAsEmpty) {
   EXPECT_TRUE(ReadFileBytes(folder / "kelto.ini").ok);
 }
 
+// A file is read in pieces of 64 KiB, so a key line, its CR LF or its value
+// may be cut by the end of a piece. Each shift moves every cut one byte on,
+// through the whole of several key lines.
+TEST(ProfileFile, ReadsKeysCutByTheEndOfAReadPiece) {
+  constexpr std::size_t kPiece = 65536;
+  constexpr int kKeys = 8;  // "k0 = v0\r\n": 9 bytes each, starting 40 bytes before the cut
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  for (std::size_t shift = 0; shift < 24; ++shift) {
+    std::string content = "[s]\r\n;" + std::string(kPiece - 48 + shift, '-') + "\r\n";
+    for (int i = 0; i < kKeys; ++i) content += "k" + std::to_string(i) + " = v" + std::to_string(i) + "\r\n";
+    content += "[t]\nlast='x'";
+    WriteBytes(path, content);
+    for (int i = 0; i < kKeys; ++i) {
+      const std::string key = "k" + std::to_string(i);
+      EXPECT_EQ(ReadProfileString(path, "s", key), "v" + std::to_string(i)) << "shift " << shift << ", " << key;
+    }
+    EXPECT_EQ(ReadProfileString(path, "t", "last"), "x") << "shift " << shift;
+    EXPECT_EQ(ReadProfileString(path, "t", "k0"), "") << "shift " << shift;
+  }
+}
+
 TEST(ProfileFile, WriteCreatesTheFileAndKeepsItsPermissions) {
   ScratchFolder folder;
   const std::string path = folder / "kelto.ini";
