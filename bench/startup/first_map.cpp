@@ -22,9 +22,10 @@
 // After --settle milliseconds (1000 by default) it reads VmRSS and VmHWM
 // from /proc, then asks the window to close (WM_DELETE_WINDOW, so the program
 // runs its ordinary close path) and waits for the process to end; SIGTERM and
-// SIGKILL follow when it does not. Output is one line on stdout:
+// SIGKILL follow when it does not. Output is one line on stdout, with the CPU
+// time the program had used when its window became viewable:
 //
-//   map_ms 36.812 rss_kib 32412 hwm_kib 33020
+//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115
 //
 // Exit status: 0 measured, 1 the program ended or timed out before mapping a
 // window, 2 usage or X connection error. Linux only (pidfd, /proc).
@@ -33,6 +34,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -208,6 +210,25 @@ struct Memory {
   long hwm_kib = -1;
 };
 
+// CPU time the process has run so far, all threads, in milliseconds
+// (/proc/PID/task/TID/schedstat: nanoseconds on a CPU first). Unlike the
+// time to the map it hardly changes when other programs compete for the
+// processors, so it separates a program's own start-up work from waiting.
+double CpuMs(pid_t pid) {
+  const std::string tasks = "/proc/" + std::to_string(pid) + "/task";
+  double ns = 0;
+  if (DIR* dir = opendir(tasks.c_str())) {
+    while (const dirent* entry = readdir(dir)) {
+      if (entry->d_name[0] == '.') continue;
+      std::ifstream schedstat(tasks + "/" + entry->d_name + "/schedstat");
+      double run_ns = 0;
+      if (schedstat >> run_ns) ns += run_ns;
+    }
+    closedir(dir);
+  }
+  return ns / 1e6;
+}
+
 Memory ReadMemory(pid_t pid) {
   Memory memory;
   std::ifstream status("/proc/" + std::to_string(pid) + "/status");
@@ -269,6 +290,7 @@ int Measure(Display* display, const Options& options) {
   // Top-level windows created since the spawn, not yet seen viewable.
   std::set<Window> candidates;
   std::optional<double> mapped_ms;
+  double cpu_ms = 0;
   Window mapped_window = None;
 
   // Asks the server which candidates are viewable now; the first of the
@@ -291,6 +313,7 @@ int Measure(Display* display, const Options& options) {
       }
       if (IsTopLevel(display, window, wm_state)) {
         mapped_ms = NowMs() - start_ms;
+        cpu_ms = CpuMs(pid);
         mapped_window = window;
         return;
       }
@@ -338,7 +361,8 @@ int Measure(Display* display, const Options& options) {
     return 1;
   }
   const Memory memory = ReadMemory(pid);
-  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld\n", *mapped_ms, memory.rss_kib, memory.hwm_kib);
+  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f\n", *mapped_ms, memory.rss_kib,
+              memory.hwm_kib, cpu_ms);
   std::fflush(stdout);
 
   if (!options.keep_running) EndProgram(display, mapped_window, pid, pid_fd);

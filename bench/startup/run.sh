@@ -9,8 +9,10 @@
 # program once to warm the caches and RUNS times (default 20) after that,
 # kelto and floor alternating. first_map reports, per run, the milliseconds
 # from exec to the first viewable top-level window and VmRSS / VmHWM one
-# second later, then closes the window the ordinary way. kelto runs from a
-# copy in a scratch folder, so its settings file lands there.
+# second later, and the CPU time the program had used by the map (which,
+# unlike the wall time, hardly moves when other programs load the machine),
+# then closes the window the ordinary way. kelto runs from a copy in a
+# scratch folder, so its settings file lands there.
 #
 #   --cold            drop the page cache before every run (root only; this
 #                     slows every other program on the machine for a moment)
@@ -136,7 +138,8 @@ for ((i = 0; i < runs; i++)); do
   for p in "${order[@]}"; do measure "$p" "$scratch/$p.results"; done
 done
 
-# Median, min and max of one column (2: map_ms, 4: rss_kib, 6: hwm_kib).
+# Median, min and max of one column (2: map_ms, 4: rss_kib, 6: hwm_kib,
+# 8: cpu_ms).
 stats() {  # file column scale
   awk -v c="$2" -v s="$3" '{print $c / s}' "$1" | sort -g | awk '
     { v[NR] = $1 }
@@ -152,23 +155,26 @@ echo "Numira start-up, $(date -u +%Y-%m-%d), $(git -C "$top" rev-parse --short H
 echo "Xvfb + openbox$([ "$tray" = 1 ] && echo ' + trayer')$([ "$session_bus" = 1 ] && echo ' + session bus'), $locale_note, $cold_note"
 echo "$runs runs each after one warm-up, alternating; RelWithDebInfo build in $build"
 echo
-echo "| program | ms to first mapped window: median (min-max) | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median |"
-echo "|---|---|---|---|"
-declare -A median_map median_rss
+echo "| program | ms to first mapped window: median (min-max) | CPU ms until then: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median |"
+echo "|---|---|---|---|---|"
+declare -A median_map median_rss median_cpu
 for p in "${programs[@]}"; do
   read -r mm mn mx < <(stats "$scratch/$p.results" 2 1)
   read -r rm rn rx < <(stats "$scratch/$p.results" 4 1024)
   read -r hm _ _ < <(stats "$scratch/$p.results" 6 1024)
+  read -r cm _ _ < <(stats "$scratch/$p.results" 8 1)
   median_map[$p]=$mm
   median_rss[$p]=$rm
+  median_cpu[$p]=$cm
   label=$p
   [ "$p" = floor ] && label="floor (bare Qt 6 window)"
-  echo "| $label | $mm ($mn-$mx) | $rm ($rn-$rx) | $hm |"
+  echo "| $label | $mm ($mn-$mx) | $cm | $rm ($rn-$rx) | $hm |"
 done
 echo
 awk -v km="${median_map[kelto]}" -v fm="${median_map[floor]}" \
+    -v kc="${median_cpu[kelto]}" -v fc="${median_cpu[floor]}" \
     -v kr="${median_rss[kelto]}" -v fr="${median_rss[floor]}" 'BEGIN {
-  printf "kelto / floor, start-up: %.2fx   VmRSS: %+.1f MiB\n", km / fm, kr - fr
+  printf "kelto / floor: start-up %.2fx, CPU until mapped %.2fx, VmRSS %+.1f MiB\n", km / fm, kc / fc, kr - fr
 }'
 for p in "${programs[@]}"; do
   if [ -s "$scratch/$p.stderr" ]; then
