@@ -1,0 +1,351 @@
+# shellcheck shell=bash disable=SC2034  # the variables are for scenarios.sh
+# The end-to-end harness, sourced by scenarios.sh. Each scenario gets a
+# desktop of its own: an Xvfb server on a free display number, openbox as the
+# window manager, trayer as the notification area when the scenario wants a
+# tray, and a copy of the real kelto in a scratch folder, so its settings file
+# lands there. The program is driven only from outside, as a user drives it:
+# xdotool for keys and clicks, wmctrl for the window manager's close and
+# activate requests, xprop / xwininfo to read window state, xclip to read the
+# clipboard. Everything started here is stopped on exit, also after a failure.
+#
+# Waits are bounded polls (50 ms steps), never fixed sleeps.
+#
+# When the harness runs as root, kelto runs as the unprivileged user nobody,
+# so that folder permissions apply to it (the read-only folder scenario).
+
+set -euo pipefail
+
+poll_step=0.05   # seconds between two looks
+wait_limit=${NUMIRA_E2E_WAIT:-10}  # whole seconds for an ordinary wait
+start_limit=30  # for a program to start on a busy machine
+
+scratch=$(mktemp -d /tmp/numira-e2e.XXXXXX)
+chmod 711 "$scratch"
+app_dir="$scratch/app"     # kelto and its settings file
+settings="$app_dir/kelto.ini"
+started_pids=()
+kelto_pid=""
+main_window=""
+tray_pid=""
+
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_user=(setpriv --reuid=65534 --regid=65534 --clear-groups)
+fi
+
+# --- reporting ---------------------------------------------------------------
+
+step() { echo "- $*"; }
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$scratch/kelto.log" ]; then
+    echo "--- kelto's output:" >&2
+    tail -n 20 "$scratch/kelto.log" >&2
+  fi
+  exit 1
+}
+
+cleanup() {
+  local i
+  for ((i = ${#started_pids[@]} - 1; i >= 0; i--)); do
+    kill "${started_pids[i]}" 2>/dev/null || true
+  done
+  wait 2>/dev/null || true
+  chmod -R u+w "$scratch" 2>/dev/null || true
+  rm -rf "$scratch"
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM
+
+# poll COMMAND...: runs COMMAND every 50 ms until it succeeds or $wait_limit
+# seconds have passed; the status tells which.
+poll() {
+  local deadline=$((${EPOCHREALTIME//[!0-9]/} + wait_limit * 1000000))
+  until "$@"; do
+    ((${EPOCHREALTIME//[!0-9]/} < deadline)) || return 1
+    sleep "$poll_step"
+  done
+}
+quietly() { "$@" >/dev/null 2>&1; }
+
+# wait_until DESCRIPTION COMMAND...: waits until COMMAND succeeds; fails the
+# scenario with DESCRIPTION when it does not in time.
+wait_until() {
+  local what=$1
+  shift
+  poll quietly "$@" || fail "$what (not within ${wait_limit} s)"
+}
+
+# wait_for_value DESCRIPTION EXPECTED COMMAND...: waits until COMMAND prints
+# EXPECTED; fails showing what it printed last.
+wait_for_value() {
+  local what=$1 expected=$2
+  shift 2
+  last_value=""
+  poll prints "$expected" "$@" || fail "$what: expected '$expected', got '$last_value' (waited ${wait_limit} s)"
+}
+prints() {
+  last_value=$("${@:2}" 2>/dev/null) || true
+  [ "$last_value" = "$1" ]
+}
+
+# not COMMAND...: succeeds when COMMAND fails (for the waits above).
+not() { ! "$@"; }
+
+# expect_eq DESCRIPTION EXPECTED ACTUAL
+expect_eq() {
+  [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"
+}
+
+# --- the desktop -------------------------------------------------------------
+
+# Starts Xvfb on a free display (it picks the number and reports it) and
+# openbox; returns when openbox manages the screen.
+start_desktop() {
+  mkfifo "$scratch/displayfd"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/displayfd" \
+    >"$scratch/xvfb.log" 2>&1 &
+  started_pids+=("$!")
+  local number
+  read -r -t "$start_limit" number <"$scratch/displayfd" || fail "Xvfb did not start"
+  export DISPLAY=":$number"
+  # A desktop of its own: no session bus, no Wayland, Qt picks its platform.
+  unset WAYLAND_DISPLAY QT_QPA_PLATFORM DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
+  export LANG=C.UTF-8
+  unset LC_ALL LC_NUMERIC LANGUAGE
+
+  openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
+  started_pids+=("$!")
+  wait_limit=$start_limit wait_until "openbox manages the screen" wm_running
+}
+
+wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+
+# Starts trayer and returns once it owns the notification area: a tray
+# manager announces itself with a MANAGER client message on the root window.
+start_tray() {
+  xev -root -event structure -event property >"$scratch/xev.log" 2>&1 &
+  local listener=$!
+  started_pids+=("$listener")
+  wait_limit=$start_limit wait_until "xev listens on the root window" xev_hears_ping
+  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 \
+    >"$scratch/trayer.log" 2>&1 &
+  tray_pid=$!
+  started_pids+=("$tray_pid")
+  wait_limit=$start_limit wait_until "trayer takes the notification area" grep -q '(MANAGER)' "$scratch/xev.log"
+  kill "$listener" 2>/dev/null || true
+}
+
+# Sets a property on the root window and looks for its notice in xev's log.
+xev_hears_ping() {
+  xprop -root -f NUMIRA_E2E_PING 8s -set NUMIRA_E2E_PING 1
+  grep -q NUMIRA_E2E_PING "$scratch/xev.log"
+}
+
+# --- the program -------------------------------------------------------------
+
+# Copies the real binary into the scratch folder, owned by the user it runs as.
+install_kelto() {
+  mkdir -p "$app_dir" "$scratch/home" "$scratch/runtime"
+  cp "$KELTO" "$app_dir/kelto"
+  chmod 700 "$scratch/runtime"
+  if [ ${#as_user[@]} -gt 0 ]; then chown -R 65534:65534 "$app_dir" "$scratch/home" "$scratch/runtime"; fi
+}
+
+# Starts kelto from its folder and waits for its main window to be viewable;
+# sets kelto_pid and main_window.
+start_kelto() {
+  [ -x "$app_dir/kelto" ] || install_kelto
+  (cd "$app_dir" && HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" \
+    exec "${as_user[@]}" ./kelto) >>"$scratch/kelto.log" 2>&1 &
+  kelto_pid=$!
+  started_pids+=("$kelto_pid")
+  main_window=""
+  wait_limit=$start_limit wait_until "the main window \"Numira V4.2\" appears" find_main_window
+  main_window=$(find_main_window)
+  wait_limit=$start_limit wait_until "the main window is mapped" is_viewable "$main_window"
+}
+
+find_main_window() {
+  local id
+  id=$(xdotool search --all --pid "$kelto_pid" --name '^Numira V4\.2$' 2>/dev/null | head -n 1)
+  [ -n "$id" ] && printf '0x%x\n' "$id"
+}
+
+running() {
+  local state
+  state=$(awk '{ print $3 }' "/proc/$1/stat" 2>/dev/null) || return 1
+  [ -n "$state" ] && [ "$state" != Z ]
+}
+
+# Waits for kelto to end and checks that it ended normally.
+expect_kelto_ends() {
+  wait_limit=$start_limit wait_until "kelto ends" not running "$kelto_pid"
+  local status=0
+  wait "$kelto_pid" || status=$?
+  expect_eq "kelto's exit status" 0 "$status"
+}
+
+# The window manager's close request (_NET_CLOSE_WINDOW; openbox sends the
+# window WM_DELETE_WINDOW), as the close box or Alt+F4 would.
+request_close() { wmctrl -i -c "$1"; }
+
+# --- window state ------------------------------------------------------------
+
+map_state() { xwininfo -id "$1" | awk '/Map State:/ { print $3 }'; }
+is_viewable() { [ "$(map_state "$1")" = IsViewable ]; }
+is_unmapped() { [ "$(map_state "$1")" = IsUnMapped ]; }
+
+# The ICCCM state the window manager keeps: Normal, Iconic or Withdrawn (or
+# nothing once the window manager has let go of the window).
+wm_state() { xprop -id "$1" WM_STATE | awk '/window state:/ { print $3 }'; }
+
+client_size() { xwininfo -id "$1" | awk '/^ *Width:/ { w = $2 } /^ *Height:/ { h = $2 } END { print w "x" h }'; }
+client_size_is() { [ "$(client_size "$1")" = "$2" ]; }
+
+# The frame's top-left corner (what the settings store as left and top):
+# the client's absolute position less the frame extents the window manager
+# announces on the window.
+frame_position() {
+  local x y extents left top
+  x=$(xwininfo -id "$1" | awk '/Absolute upper-left X:/ { print $4 }')
+  y=$(xwininfo -id "$1" | awk '/Absolute upper-left Y:/ { print $4 }')
+  extents=$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+  [ -n "$extents" ] || return 1
+  IFS=, read -r left _ top _ <<<"$extents"
+  echo "$((x - left)),$((y - top))"
+}
+frame_position_is() { [ "$(frame_position "$1")" = "$2" ]; }
+
+# _NET_WM_STATE of a window as one line of names without the prefix.
+net_wm_state() { xprop -id "$1" _NET_WM_STATE | sed -n 's/.*= *//p' | sed 's/_NET_WM_STATE_//g'; }
+has_state() { net_wm_state "$1" | tr -d ' ' | tr ',' '\n' | grep -qx "$2"; }
+lacks_state() { ! has_state "$@"; }
+# wait_for_state WINDOW NAME on|off DESCRIPTION: waits until the window's
+# _NET_WM_STATE has (on) or lacks (off) NAME.
+wait_for_state() {
+  poll state_is "$1" "$2" "$3" || fail "$4: _NET_WM_STATE_$2 not $3; the state is [$(net_wm_state "$1")]"
+}
+state_is() {
+  if has_state "$1" "$2"; then [ "$3" = on ]; else [ "$3" = off ]; fi
+}
+
+window_title() { xprop -id "$1" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p'; }
+
+# Visible dialog windows of kelto (the readme window, the error box), one id
+# a line.
+kelto_dialogs() {
+  local id
+  for id in $(xdotool search --all --onlyvisible --pid "$kelto_pid" 2>/dev/null); do
+    if xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
+      printf '0x%x\n' "$id"
+    fi
+  done
+}
+has_dialog() { [ -n "$(kelto_dialogs)" ]; }
+no_dialog() { [ -z "$(kelto_dialogs)" ]; }
+
+active_window() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# *//p'; }
+is_active() { [ "$(printf '0x%x' "$(active_window)")" = "$(printf '0x%x' "$1")" ]; }
+
+# Asks the window manager to activate (and, if minimized, restore) a window
+# and waits until it has the focus.
+activate() {
+  wmctrl -i -a "$1"
+  wait_until "window $1 gets the focus" is_active "$1"
+}
+
+# --- the tray icon -----------------------------------------------------------
+
+# kelto's icon window inside trayer: a window of kelto's whose ancestors
+# include trayer's panel.
+tray_icon() {
+  local id parent
+  for id in $(xdotool search --all --pid "$kelto_pid" 2>/dev/null); do
+    parent=$(xwininfo -children -id "$id" 2>/dev/null | awk '/Parent window id:/ { print $4 }')
+    while [ -n "$parent" ] && [ "$parent" != "$(root_window)" ]; do
+      if [ "$(window_pid "$parent")" = "$tray_pid" ]; then
+        printf '0x%x\n' "$id"
+        return 0
+      fi
+      parent=$(xwininfo -children -id "$parent" 2>/dev/null | awk '/Parent window id:/ { print $4 }')
+    done
+  done
+  return 1
+}
+has_tray_icon() { [ -n "$(tray_icon)" ]; }
+
+root_window() { xwininfo -root | awk '/Window id:/ { print $4; exit }'; }
+window_pid() { xprop -id "$1" _NET_WM_PID 2>/dev/null | sed -n 's/.*= *//p'; }
+
+window_exists() { xwininfo -id "$1" >/dev/null 2>&1; }
+
+click_tray_icon() {
+  local icon
+  icon=$(tray_icon) || fail "kelto has no icon in the tray"
+  xdotool mousemove --window "$icon" 4 4 click 1 mousemove 640 10
+}
+
+# --- input ---------------------------------------------------------------------
+
+# Clicks at a point of a window's client area, then moves the pointer out of
+# the way so that no tooltip opens.
+click_at() { xdotool mousemove --window "$1" "$2" "$3" click 1 mousemove 1270 10; }
+double_click_at() {
+  xdotool mousemove --window "$1" "$2" "$3" click --repeat 2 --delay 80 1 mousemove 1270 10
+}
+
+type_keys() { xdotool type --delay 15 "$1"; }
+press() { xdotool key "$@"; }
+
+# The main window's controls, as client coordinates of their centres.
+display_field=(87 19)
+button_minimize=(23 183)
+button_readme=(55 183)
+check_stay=(84 182)
+button_7=(23 50)
+
+# --- clipboard -----------------------------------------------------------------
+
+selection() { xclip -o -selection "$1" 2>/dev/null; }
+clipboard() { selection clipboard; }
+selection_is() { [ "$(selection "$1")" = "$2" ]; }
+selection_changed() { ! selection_is "$1" '<marker>'; }
+
+# Puts a marker into a selection (clipboard or primary), so that a following
+# copy can be told from what was there before. xclip keeps the selection until
+# a copy takes it over.
+mark_selection() {
+  printf '%s' '<marker>' | xclip -i -quiet -selection "$1" >/dev/null 2>&1 &
+  started_pids+=("$!")
+  wait_until "xclip holds the $1 selection" selection_is "$1" '<marker>'
+}
+
+# Ctrl+C in the focused window, then the clipboard's text once it has changed.
+copy_with_ctrl_c() {
+  mark_selection clipboard
+  press ctrl+c
+  wait_until "Ctrl+C puts text on the clipboard" selection_changed clipboard
+  clipboard
+}
+
+# The text of a message box, as a user copies it on X11: a triple-click on the
+# text selects it all, and the selection is offered as PRIMARY. The text sits
+# right of the icon near the top; a few heights are tried, each given a
+# moment to answer.
+message_box_text() {
+  local box=$1 width y
+  width=$(client_size "$box")
+  width=${width%x*}
+  mark_selection primary
+  for y in 15 22 29 36; do
+    xdotool mousemove --window "$box" $((width / 2)) "$y" click --repeat 3 --delay 60 1 mousemove 1270 10
+    if wait_limit=1 poll quietly selection_changed primary; then
+      selection primary
+      return 0
+    fi
+  done
+  fail "no text could be selected in the message box $box"
+}
+

@@ -1,0 +1,308 @@
+#!/usr/bin/env bash
+# End-to-end scenarios: the real kelto on a real X server, with a real window
+# manager and notification area, driven from outside as a user drives it.
+#
+#   scenarios.sh PATH/TO/kelto NAME
+#
+# NAME is a scenario below without its "scenario_" prefix (dashes or
+# underscores). CMake registers every scenario_* function as a test of its
+# own, e2e-NAME. Each scenario runs on a desktop of its own (harness.sh).
+
+if [ $# -ne 2 ]; then
+  echo "usage: $0 PATH/TO/kelto SCENARIO" >&2
+  exit 2
+fi
+KELTO=$(realpath "$1")
+scenario=scenario_${2//-/_}
+source "$(dirname "$0")/harness.sh"
+
+# The settings file as kelto writes it: position and both flags.
+expected_settings() {  # top left stay waid
+  printf '[mainform]\ntop=%s\nleft=%s\n[formmein]\nstay=%s\nwaid=%s\n' "$@"
+}
+
+expect_settings() {  # description top left stay waid
+  local what=$1
+  shift
+  [ -f "$settings" ] || fail "$what: no settings file $settings"
+  diff <(expected_settings "$@") "$settings" >&2 || fail "$what: settings file differs (expected < > found)"
+}
+
+write_settings() {
+  install_kelto
+  printf '%s\n' "$@" >"$settings"
+  if [ ${#as_user[@]} -gt 0 ]; then chown 65534:65534 "$settings"; fi
+}
+
+scenario_first_start() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+
+  step "first start: caption, place, size, stacking, taskbar"
+  expect_eq "caption" "Numira V4.2" "$(window_title "$w")"
+  wait_for_value "the frame's top-left corner is at 0,0" 0,0 frame_position "$w"
+  wait_for_value "the client area is 375x205" 375x205 client_size "$w"
+  lacks_state "$w" ABOVE || fail "the window is above others without the always-on-top flag"
+  wait_until "kelto's icon is in the tray" has_tray_icon
+  wait_for_state "$w" SKIP_TASKBAR on "the window is kept off the taskbar"
+  [ ! -e "$settings" ] || fail "a settings file was written before any close request"
+
+  step "fixed dialog frame: no resizing, no minimize or maximize box"
+  local hints
+  hints=$(xprop -id "$w" WM_NORMAL_HINTS)
+  grep -q 'program specified minimum size: 375 by 205' <<<"$hints" || fail "minimum size is not 375x205: $hints"
+  grep -q 'program specified maximum size: 375 by 205' <<<"$hints" || fail "maximum size is not 375x205: $hints"
+  # _MOTIF_WM_HINTS: flags, functions, decorations. Functions bit 1 means
+  # "all except those listed", so it must be off; minimize is 8, maximize 16
+  # among the functions, 32 and 64 among the decorations.
+  local motif flags functions decorations
+  motif=$(xprop -id "$w" _MOTIF_WM_HINTS | sed -n 's/.*= *//p' | tr -d ' ')
+  [ -n "$motif" ] || fail "the window sets no _MOTIF_WM_HINTS"
+  IFS=, read -r flags functions decorations _ <<<"$motif"
+  (((flags & 1) && !(functions & 1) && !(functions & (8 | 16)))) ||
+    fail "the window manager may offer minimize or maximize: _MOTIF_WM_HINTS $motif"
+  (((flags & 2) && !(decorations & 1) && !(decorations & (32 | 64)))) ||
+    fail "minimize or maximize box asked for: _MOTIF_WM_HINTS $motif"
+  local actions
+  actions=$(xprop -id "$w" _NET_WM_ALLOWED_ACTIONS)
+  if grep -qE '_NET_WM_ACTION_(RESIZE|MAXIMIZE_HORZ|MAXIMIZE_VERT)' <<<"$actions"; then
+    fail "the window manager allows resizing or maximizing: $actions"
+  fi
+}
+
+scenario_typing() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+  activate "$w"
+
+  step "1 2 + 3 Enter, Ctrl+C"
+  type_keys '12+3'
+  press Return
+  expect_eq "the clipboard after 12+3 Enter" 15.00000 "$(copy_with_ctrl_c)"
+  step "* 2 =, Ctrl+C"
+  type_keys '*2='
+  expect_eq "the clipboard after *2=" 30.00000 "$(copy_with_ctrl_c)"
+}
+
+scenario_compact_view() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+
+  step "double-click on the display: compact view"
+  double_click_at "$w" "${display_field[@]}"
+  wait_for_value "the client area is 175x35" 175x35 client_size "$w"
+  xprop -id "$w" WM_NORMAL_HINTS | grep -q 'program specified maximum size: 175 by 35' ||
+    fail "the compact window can be resized: $(xprop -id "$w" WM_NORMAL_HINTS)"
+
+  step "typing in the compact view"
+  activate "$w"
+  type_keys '12+3'
+  press Return
+  expect_eq "the clipboard after 12+3 Enter" 15.00000 "$(copy_with_ctrl_c)"
+
+  step "second double-click: standard view, display kept"
+  double_click_at "$w" "${display_field[@]}"
+  wait_for_value "the client area is 375x205 again" 375x205 client_size "$w"
+  activate "$w"
+  expect_eq "the display after switching back" 15.00000 "$(copy_with_ctrl_c)"
+}
+
+scenario_stay_on_top() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+  lacks_state "$w" ABOVE || fail "on top before the box is ticked"
+
+  step "tick the always-on-top box"
+  click_at "$w" "${check_stay[@]}"
+  wait_for_state "$w" ABOVE on "the window is above others"
+  step "untick it"
+  click_at "$w" "${check_stay[@]}"
+  wait_for_state "$w" ABOVE off "the window is back among the others"
+}
+
+scenario_hide_to_tray() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+  wait_until "kelto's icon is in the tray" has_tray_icon
+  activate "$w"
+  type_keys '12+3'
+
+  step "the minimize glyph button hides the window"
+  click_at "$w" "${button_minimize[@]}"
+  wait_until "the window is unmapped" is_unmapped "$w"
+  [ "$(wm_state "$w")" != Iconic ] || fail "the window was minimized, not hidden"
+  running "$kelto_pid" || fail "kelto ended"
+  has_tray_icon || fail "the tray icon went away with the window"
+
+  step "a click on the tray icon shows it with an empty display"
+  click_tray_icon
+  wait_until "the window is mapped again" is_viewable "$w"
+  activate "$w"
+  expect_eq "the display after restoring" "" "$(copy_with_ctrl_c)"
+  type_keys '4+1='
+  expect_eq "4+1= after restoring (the pending 12+ dropped)" 5.00000 "$(copy_with_ctrl_c)"
+
+  step "another click on the icon hides it again"
+  click_tray_icon
+  wait_until "the window is unmapped" is_unmapped "$w"
+}
+
+scenario_close_and_restart() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+
+  step "on top, compact view, moved"
+  click_at "$w" "${check_stay[@]}"
+  wait_for_state "$w" ABOVE on "the box is ticked"
+  double_click_at "$w" "${display_field[@]}"
+  wait_for_value "the client area" 175x35 client_size "$w"
+  wmctrl -i -r "$w" -e 0,240,160,-1,-1
+  wait_until "the window moves" not frame_position_is "$w" 0,0
+  local left top
+  IFS=, read -r left top <<<"$(frame_position "$w")"
+
+  step "close request: kelto stores the settings and ends"
+  local icon
+  icon=$(tray_icon) || fail "kelto has no icon in the tray"
+  request_close "$w"
+  expect_kelto_ends
+  ! window_exists "$icon" || fail "the tray icon $icon is still there"
+  expect_settings "after the close" "$top" "$left" 1 0
+
+  step "second start: same place, compact view, on top"
+  start_kelto
+  w=$main_window
+  wait_for_value "the frame is back at $left,$top" "$left,$top" frame_position "$w"
+  wait_for_value "the client area is 175x35" 175x35 client_size "$w"
+  wait_for_state "$w" ABOVE on "the window is above others"
+}
+
+scenario_kept_on_monitors() {
+  start_desktop
+  start_tray
+
+  step "a settings file with left 5000 on a 1280 pixels wide screen"
+  write_settings '[mainform]' 'top=100' 'left=5000'
+  start_kelto
+  local w=$main_window
+  wait_for_value "the frame comes back at 50,100" 50,100 frame_position "$w"
+  request_close "$w"
+  expect_kelto_ends
+
+  step "a settings file with stay=1 and waid=0"
+  write_settings '[formmein]' 'stay=1' 'waid=0'
+  start_kelto
+  w=$main_window
+  wait_for_state "$w" ABOVE on "the window is above others"
+  wait_for_value "the client area is 175x35" 175x35 client_size "$w"
+  wait_for_value "the frame is at 0,0" 0,0 frame_position "$w"
+}
+
+scenario_read_only_folder() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+  activate "$w"
+  type_keys '12+3'
+  press Return  # the application title, the error box's caption, becomes 15.00000
+
+  step "close request with the folder read-only: error box, kelto goes on"
+  chmod a-w "$app_dir"
+  request_close "$w"
+  wait_until "an error box appears" has_dialog
+  local box
+  box=$(kelto_dialogs | head -n 1)
+  expect_eq "the error box's caption" 15.00000 "$(window_title "$box")"
+  activate "$box"
+  local text
+  text=$(message_box_text "$box")
+  grep -qF "$settings に書き込めません" <<<"$text" || fail "the error box does not name the settings file: $text"
+  press Return
+  wait_until "the error box closes" no_dialog
+  running "$kelto_pid" || fail "kelto ended although its settings could not be stored"
+  is_viewable "$w" || fail "the main window went away"
+  [ ! -e "$settings" ] || fail "a settings file appeared in the read-only folder"
+
+  step "folder writable again: the next close request succeeds"
+  chmod u+w "$app_dir"
+  request_close "$w"
+  expect_kelto_ends
+  expect_settings "after the second close" 0 0 0 1
+}
+
+scenario_readme_modal() {
+  start_desktop
+  start_tray
+  start_kelto
+  local w=$main_window
+  activate "$w"
+  type_keys 5
+  expect_eq "the display" 5 "$(copy_with_ctrl_c)"
+
+  step "the version-and-help button opens the readme window"
+  click_at "$w" "${button_readme[@]}"
+  wait_until "the readme window opens" has_dialog
+  local readme
+  readme=$(kelto_dialogs | head -n 1)
+  expect_eq "the readme window's caption" Numira "$(window_title "$readme")"
+  wait_for_state "$readme" MODAL on "the readme window is modal"
+  # The first opening centres the outer frame on the screen (1280 x 1024).
+  local size extents width height frame_left frame_right frame_top frame_bottom
+  size=$(client_size "$readme")
+  extents=$(xprop -id "$readme" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+  IFS=, read -r frame_left frame_right frame_top frame_bottom <<<"$extents"
+  width=$((${size%x*} + frame_left + frame_right))
+  height=$((${size#*x} + frame_top + frame_bottom))
+  wait_for_value "the readme window's frame, centred" "$(((1280 - width) / 2)),$(((1024 - height) / 2))" \
+    frame_position "$readme"
+
+  step "the main window takes no keys or clicks meanwhile"
+  click_at "$w" "${button_7[@]}"
+  wmctrl -i -a "$w"
+  type_keys '7+'
+  press BackSpace Home Return
+
+  step "closing the readme window gives input back"
+  request_close "$readme"
+  wait_until "the readme window closes" no_dialog
+  running "$kelto_pid" || fail "kelto ended"
+  wait_until "the main window has the focus again" is_active "$w"
+  expect_eq "the display after the readme window" 5 "$(copy_with_ctrl_c)"
+  type_keys 8
+  expect_eq "the display after typing 8" 58 "$(copy_with_ctrl_c)"
+}
+
+scenario_no_tray() {
+  start_desktop
+  start_kelto
+  local w=$main_window
+  lacks_state "$w" SKIP_TASKBAR || fail "kept off the taskbar although no tray can bring it back"
+
+  step "with no notification area the minimize glyph button minimizes"
+  click_at "$w" "${button_minimize[@]}"
+  wait_for_value "the window's WM_STATE" Iconic wm_state "$w"
+  has_state "$w" HIDDEN || fail "minimized without the hidden state: $(net_wm_state "$w")"
+  running "$kelto_pid" || fail "kelto ended"
+
+  step "the window manager restores it"
+  activate "$w"
+  wait_until "the window is viewable" is_viewable "$w"
+  expect_eq "WM_STATE after restoring" Normal "$(wm_state "$w")"
+}
+
+declare -F "$scenario" >/dev/null || { echo "unknown scenario: $2" >&2; exit 2; }
+"$scenario"
+echo "PASS: $2"
