@@ -17,7 +17,6 @@
 // One input in sixteen also goes through real files in a scratch folder on
 // /dev/shm: the same checks on the file's bytes, no temporary file left over.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstddef>

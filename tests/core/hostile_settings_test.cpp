@@ -4,7 +4,6 @@
 // (the defaults where nothing can be read), and a save either writes the keys
 // keeping every other byte, or reports the file's path and leaves it alone.
 
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
