@@ -12,6 +12,7 @@
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QTextCursor>
+#include <QWindow>
 
 #include <algorithm>
 #include <exception>
@@ -41,9 +42,12 @@ QFrame* NewPanel(QWidget* parent, const char* name) {
 
 }  // namespace
 
-TForm1::TForm1(QWidget* parent)
+TForm1::TForm1(QWidget* parent) : TForm1(FrameSurroundings{}, parent) {}
+
+TForm1::TForm1(FrameSurroundings surroundings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
+      surroundings_(std::move(surroundings)),
       application_title_(FromUtf8(Tape::kInitialTitle)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(FromUtf8(layout::kCaption));
@@ -65,20 +69,33 @@ TForm1::TForm1(QWidget* parent)
   tape_.SetObserver(this);
   key_preview_ = std::make_unique<KeyPreview>(*this);
 
+  // The tray component belongs to the window and dies with it.
+  TaskTrayMini1 = surroundings_.tray != nullptr ? new TTaskTrayMini(this, *surroundings_.tray)
+                                                : new TTaskTrayMini(this);
+  TaskTrayMini1->OnMouseDown = [this](QObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+    TaskTrayMini1MouseDown(sender, button, shift, x, y);
+  };
+
   // The size the window has while it is being created; the first show sets
   // the view mode's size.
   setFixedSize(layout::kCreatedClientWidth, layout::kCreatedClientHeight);
   DockPanels();
 }
 
-TForm1::~TForm1() { tape_.SetObserver(nullptr); }
+TForm1::~TForm1() {
+  RunHandler([this] { FormDestroy(); });
+  tape_.SetObserver(nullptr);
+}
 
-template <typename Handler>
-void TForm1::RunHandler(Handler&& handler) {
+bool TForm1::RunHandler(const std::function<void()>& handler, const std::function<bool()>& may_report) {
   try {
     handler();
+    return true;
   } catch (const std::exception& error) {
-    platform::ShowErrorBox(this, application_title_, QString::fromStdString(ErrorBoxText(error.what())));
+    if (!may_report || may_report()) {
+      platform::ShowErrorBox(this, application_title_, QString::fromStdString(ErrorBoxText(error.what())));
+    }
+    return false;
   }
 }
 
@@ -184,7 +201,14 @@ void TForm1::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // A spontaneous show is the window system's (a restore it did itself);
   // the show handler runs when the program makes the window visible.
-  if (!event->spontaneous()) FormShow();
+  if (event->spontaneous()) return;
+  FormShow();
+  // The position is the frame's (the settings store it so), but before the
+  // window manager has framed the window Qt knows no frame, and the view
+  // mode's resize makes it take the position for the client area's. Placing
+  // the frame explicitly, before the window is mapped, keeps a stored
+  // position from creeping by the frame's size at every run.
+  if (QWindow* handle = windowHandle()) handle->setFramePosition(frameGeometry().topLeft());
 }
 
 void TForm1::FormShow() {
@@ -209,10 +233,6 @@ void TForm1::CheckBox1Click() {
   platform::SetWindowTopmost(this, ticked);
   stay_on_top_ = ticked;
 }
-
-void TForm1::BitBtn1Click() { emit minimizeRequested(); }
-
-void TForm1::BitBtn2Click() { emit readmeRequested(); }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (watched != edhyouj) return QWidget::eventFilter(watched, event);

@@ -1,16 +1,30 @@
-// Numira's entry: the locale separators, the main window, the event loop.
-// Showing the window runs its show handler, which applies the view mode and
-// clears the engine.
+// Numira's start sequence: the modules start (locale separators, the tray's id
+// registry), the main window is created (its create handler adds the tray
+// icon, loads the settings and shows it; the application title starts as
+// "電卓"), the readme window is created hidden, the program keeps off the
+// taskbar while a notification area holds its icon, the event loop runs, and
+// at the end the readme window goes before the main window.
 
 #include <QApplication>
+#include <memory>
 
 #include "app/Kelto_.h"
+#include "app/helupu_.h"
+#include "app/platform.h"
 #include "core/numtext.h"
 
 int main(int argc, char** argv) {
+  numira::platform::PreferX11Platform();
   QApplication app(argc, argv);
   numira::LoadSeparators();
-  numira::TForm1 Form1;
-  Form1.show();
-  return QApplication::exec();
+  numira::TrayModule::Instance();
+  std::unique_ptr<numira::TForm1> Form1 = numira::TForm1::Create();
+  auto Formvajon = std::make_unique<numira::TFormvajon>(Form1.get());
+  numira::Formvajon = Formvajon.get();
+  numira::platform::KeepOffTaskbar(numira::platform::NotificationAreaAvailable());
+  const int result = QApplication::exec();
+  numira::Formvajon = nullptr;
+  Formvajon.reset();
+  Form1.reset();
+  return result;
 }

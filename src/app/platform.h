@@ -1,7 +1,8 @@
 #pragma once
 // Small stand-ins for the Windows calls the main window was first described
 // with: fonts named by their Windows faces, 16-colour glyph bitmaps with a
-// transparent colour, the topmost z-order band and the general error box.
+// transparent colour, the topmost z-order band, the general error box, the
+// notification area's presence and keeping the program off the taskbar.
 // Everything tied to X11 and the desktop lives here, so the window code stays
 // portable.
 
@@ -47,5 +48,25 @@ void ShowErrorBox(QWidget* parent, const QString& caption, const QString& text);
 // restores the real box.
 using ErrorBoxPresenter = std::function<void(QWidget* parent, const QString& caption, const QString& text)>;
 ErrorBoxPresenter SetErrorBoxPresenter(ErrorBoxPresenter presenter);
+
+// Chooses Qt's xcb platform when the session offers an X display (also under
+// XWayland) and no platform was chosen explicitly: window positions and the
+// stacking band need X11. Call before the application object is made.
+void PreferX11Platform();
+
+// Whether a notification area can hold the tray icon right now. Tests replace
+// the probe; an empty probe restores the desktop's answer.
+bool NotificationAreaAvailable();
+using NotificationAreaProbe = std::function<bool()>;
+NotificationAreaProbe SetNotificationAreaProbe(NotificationAreaProbe probe);
+
+// Keeps the program's windows off the taskbar (off = true) or puts them back
+// on it: every top-level window now, and each one again whenever it is shown,
+// since the window manager forgets the state when a window is hidden. On X11
+// this is the _NET_WM_STATE_SKIP_TASKBAR state; nothing else about the
+// windows (focus, stacking, closing) changes. Without X11 only the choice is
+// kept.
+void KeepOffTaskbar(bool off);
+bool KeptOffTaskbar();
 
 }  // namespace numira::platform

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDir>
+#include <QFile>
 #include <QFontInfo>
 #include <QFrame>
 #include <QIcon>
@@ -14,10 +16,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
+#include <fstream>
 #include <memory>
 #include <ostream>
+#include <sstream>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -25,6 +31,7 @@
 #include <gtest/gtest.h>
 
 #include "app/Kelto_.h"
+#include "app/TaskTrayMini.h"
 #include "app/keypad_layout.h"
 #include "app/platform.h"
 
@@ -43,17 +50,48 @@ struct ErrorBox {
   QString text;
 };
 
-class KeltoWindow : public ::testing::Test {
+// The notification area as a log of the icon calls.
+class RecordingTrayShell : public TrayShell {
+ public:
+  void Add(const NotifyIconRecord& record) override {
+    if (fail_add) throw std::runtime_error("トレイに追加できません");
+    calls.push_back("add " + std::string(record.szTip));
+    added_icon = record.hIcon;
+  }
+  void Modify(const NotifyIconRecord& record) override { calls.push_back("modify " + std::string(record.szTip)); }
+  void Delete(const NotifyIconRecord& record) override { calls.push_back("delete " + std::string(record.szTip)); }
+  QPoint CursorPos() override { return {}; }
+  void SetForegroundWindow(QWidget*) override {}
+
+  bool fail_add = false;
+  std::vector<std::string> calls;
+  QIcon added_icon;
+};
+
+// The window with every seam of the desktop replaced: error boxes, readme
+// openings and tray calls are recorded, the notification area is there or
+// not as the test says, and the settings file lives in a temporary folder.
+class KeltoFixture : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_presenter_ = platform::SetErrorBoxPresenter(
         [this](QWidget*, const QString& caption, const QString& text) { error_boxes_.push_back({caption, text}); });
-    form_ = std::make_unique<TForm1>();
+    previous_probe_ = platform::SetNotificationAreaProbe([this] { return tray_available_; });
+    ASSERT_TRUE(folder_.isValid());
+    settings_path_ = folder_.filePath(QStringLiteral("kelto.ini")).toStdString();
   }
 
   void TearDown() override {
     form_.reset();
     platform::SetErrorBoxPresenter(std::move(previous_presenter_));
+    platform::SetNotificationAreaProbe(std::move(previous_probe_));
+    platform::KeepOffTaskbar(false);
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+  }
+
+  FrameSurroundings Surroundings() {
+    return {[this] { return settings_path_; }, &tray_module_,
+            [this](QWidget* main_window) { readme_openings_.push_back(main_window); }};
   }
 
   void ShowActive() {
@@ -88,9 +126,25 @@ class KeltoWindow : public ::testing::Test {
 
   std::unique_ptr<TForm1> form_;
   std::vector<ErrorBox> error_boxes_;
+  std::vector<QWidget*> readme_openings_;
+  bool tray_available_ = true;
+  QTemporaryDir folder_;
+  std::string settings_path_;
+  RecordingTrayShell tray_shell_;
+  TrayModule tray_module_{tray_shell_};
 
  private:
   platform::ErrorBoxPresenter previous_presenter_;
+  platform::NotificationAreaProbe previous_probe_;
+};
+
+// A window as built, before its create handler: layout, keys and history.
+class KeltoWindow : public KeltoFixture {
+ protected:
+  void SetUp() override {
+    KeltoFixture::SetUp();
+    form_ = std::make_unique<TForm1>(Surroundings());
+  }
 };
 
 using KeltoLayout = KeltoWindow;
@@ -277,21 +331,21 @@ TEST_F(KeltoKeys, EnterAndSpaceGiveExactlyOneEquals) {
 
 TEST_F(KeltoKeys, EnterAndSpacePressAnotherFocusedPushButtonInstead) {
   ShowActive();
-  QSignalSpy readme(form_.get(), &TForm1::readmeRequested);
-  QSignalSpy minimize(form_.get(), &TForm1::minimizeRequested);
   form_->BitBtn2->setFocus();
   Press(Qt::Key_Return);
   Press(Qt::Key_Space);
-  EXPECT_EQ(readme.count(), 2);
-  Press(Qt::Key_Backtab, Qt::ShiftModifier);
-  ASSERT_EQ(Focused(), form_->BitBtn1);
-  Press(Qt::Key_Return);
-  EXPECT_EQ(minimize.count(), 1);
+  EXPECT_EQ(readme_openings_.size(), 2u);
+  EXPECT_EQ(Focused(), form_->BitBtn2);
   EXPECT_TRUE(MemoLines().isEmpty());
   // A digit still types and brings the focus back to "=".
   Type("4");
   EXPECT_EQ(Display(), "4");
   EXPECT_EQ(Focused(), form_->btnwa);
+  Press(Qt::Key_Tab);
+  ASSERT_EQ(Focused(), form_->BitBtn1);
+  Press(Qt::Key_Return);
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_EQ(Display(), "4");
 }
 
 TEST_F(KeltoKeys, NamedKeysIgnoreModifiersAndLettersActLikeTheirButtons) {
@@ -395,16 +449,29 @@ TEST_F(KeltoKeys, CopyKeysCopyTheDisplayOrTheHistorySelection) {
 
 TEST_F(KeltoKeys, OverflowReachesTheErrorBoxAndTheProgramGoesOn) {
   ShowActive();
-  // 1 followed by 330 zeros lies beyond the double range.
-  Type("1" + std::string(110, 'z') + "+");
-  ASSERT_EQ(error_boxes_.size(), 1u);
-  EXPECT_EQ(error_boxes_[0].caption, "電卓");
-  EXPECT_EQ(error_boxes_[0].text, "浮動小数点数のオーバーフロー.");
-  EXPECT_EQ(MemoLines(), QStringList{"1" + QString(330, '0') + "+"});
-  Press(Qt::Key_Home);
-  Type("2+2=");
-  EXPECT_EQ(Display(), "4.00000");
-  EXPECT_EQ(error_boxes_.size(), 1u);
+  // 1 followed by 330 zeros, and 400 nines, lie beyond the double range. The
+  // box's caption is the application title in force: "電卓" before the first
+  // result, the last result after it.
+  const struct {
+    std::string typed;
+    QString line;
+    QString caption;
+  } cases[] = {{"1" + std::string(110, 'z'), "1" + QString(330, '0') + "+", "電卓"},
+               {std::string(400, '9'), QString(400, '9') + "+", "4.00000"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed.size());
+    error_boxes_.clear();
+    Press(Qt::Key_Home);
+    Type(c.typed + "+");
+    ASSERT_EQ(error_boxes_.size(), 1u);
+    EXPECT_EQ(error_boxes_[0].caption, c.caption);
+    EXPECT_EQ(error_boxes_[0].text, "浮動小数点数のオーバーフロー.");
+    EXPECT_EQ(MemoLines(), QStringList{c.line});
+    Press(Qt::Key_Home);
+    Type("2+2=");
+    EXPECT_EQ(Display(), "4.00000");
+    EXPECT_EQ(error_boxes_.size(), 1u);
+  }
 }
 
 TEST_F(KeltoMouse, EveryKeypadButtonReachesItsCommand) {
@@ -469,6 +536,231 @@ TEST_F(KeltoHistory, EqualsOnAClearedCalculatorKeepsItsEmptyFirstLine) {
   Type("+");
   EXPECT_EQ(Display(), "convert error");
   EXPECT_EQ(MemoLines(), QStringList{"+"});
+}
+
+
+// ---- The program's frame: start-up, hide and restore, close ----
+
+class KeltoFrame : public KeltoFixture {
+ protected:
+  // Starts the window as the program does: construction, then FormCreate.
+  void Start() {
+    form_ = TForm1::Create(Surroundings());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+  }
+
+  void WriteSettings(const std::string& text) { std::ofstream(settings_path_, std::ios::binary) << text; }
+  std::string SettingsText() const {
+    std::ostringstream text;
+    text << std::ifstream(settings_path_, std::ios::binary).rdbuf();
+    return text.str();
+  }
+
+  // A left press on the tray icon, as the notification area reports it.
+  void PressTrayIcon() {
+    PostTrayCallback(tray_module_.CallbackWindow(), kTrayCallbackMessage,
+                     static_cast<quintptr>(form_->TaskTrayMini1->IconId()), kLeftButtonDown);
+    QCoreApplication::sendPostedEvents();
+  }
+
+  QRect Screen() const { return QGuiApplication::primaryScreen()->geometry(); }
+};
+
+using KeltoStartup = KeltoFrame;
+using KeltoWindowState = KeltoFrame;
+using KeltoClose = KeltoFrame;
+
+TEST_F(KeltoStartup, FirstStartWithoutSettingsFile) {
+  Start();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_EQ(form_->frameGeometry().topLeft(), QPoint(0, 0));
+  EXPECT_EQ(form_->size(), QSize(375, 205));
+  EXPECT_FALSE(form_->CheckBox1->isChecked());
+  EXPECT_FALSE(form_->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(Focused(), form_->btnwa);
+  EXPECT_EQ(tray_shell_.calls, std::vector<std::string>{"add Numira"});
+  EXPECT_FALSE(tray_shell_.added_icon.isNull());
+  EXPECT_FALSE(QFile::exists(QString::fromStdString(settings_path_)));  // loading never writes
+}
+
+TEST_F(KeltoStartup, StoredFlagsApplyAtTheFirstShowAndTheBoxHandlerRunsOnce) {
+  WriteSettings("[mainform]\ntop=40\nleft=30\n[formmein]\nstay=1\nwaid=0\n");
+  form_ = std::make_unique<TForm1>(Surroundings());
+  QSignalSpy box_changes(form_->CheckBox1, &QCheckBox::toggled);
+  form_->FormCreate();
+  ASSERT_TRUE(form_->isVisible());
+  EXPECT_EQ(form_->frameGeometry().topLeft(), QPoint(30, 40));
+  EXPECT_EQ(form_->size(), QSize(175, 35));
+  EXPECT_TRUE(form_->CheckBox1->isChecked());
+  EXPECT_TRUE(form_->StayOnTop());
+  EXPECT_TRUE(form_->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(box_changes.count(), 1);
+  // Later shows find box and flag agreeing: the handler does not run again.
+  form_->hide();
+  form_->show();
+  EXPECT_EQ(box_changes.count(), 1);
+}
+
+TEST_F(KeltoStartup, PositionPastTheMonitorsIsMeasuredWithTheCreationSize) {
+  // The window is 437 x 208 while its settings load, though the standard view
+  // is narrower: the last position that fits with 437 stays, one more gives 50.
+  const int last_left = Screen().width() - 437;
+  const int last_top = Screen().height() - 208;
+  const struct {
+    int left, top;
+    QPoint expected;
+  } cases[] = {
+      {last_left, last_top, {last_left, last_top}},
+      {last_left + 1, last_top, {50, last_top}},
+      {last_left, last_top + 1, {last_left, 50}},
+      {-20, 10, {-20, 10}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.left);
+    WriteSettings("[mainform]\ntop=" + std::to_string(c.top) + "\nleft=" + std::to_string(c.left) + "\n");
+    form_ = TForm1::Create(Surroundings());
+    EXPECT_EQ(form_->frameGeometry().topLeft(), c.expected);
+    form_.reset();
+  }
+}
+
+TEST_F(KeltoStartup, ErrorInTheCreateHandlerIsShownAndTheProgramStartsAnyway) {
+  WriteSettings("[formmein]\nstay=1\n");
+  tray_shell_.fail_add = true;
+  Start();
+  ASSERT_EQ(error_boxes_.size(), 1u);
+  EXPECT_EQ(error_boxes_[0].caption, "電卓");
+  EXPECT_EQ(error_boxes_[0].text, "トレイに追加できません.");
+  // The handler stopped before the settings; the window is shown all the same.
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(form_->StayOnTop());
+  EXPECT_EQ(form_->size(), QSize(375, 205));
+}
+
+TEST_F(KeltoWindowState, HidingKeepsTheEngineAndRestoringClearsItButNotTheHistory) {
+  Start();
+  Type("12+3");
+  QTest::mouseClick(form_->BitBtn1, Qt::LeftButton);
+  ASSERT_FALSE(form_->isVisible());
+  EXPECT_EQ(Display(), "3");  // hiding changes nothing else
+  EXPECT_EQ(form_->Engine().State(), EngineState::EnteringRight);
+  EXPECT_TRUE(platform::KeptOffTaskbar());
+
+  PressTrayIcon();
+  ASSERT_TRUE(form_->isVisible());
+  EXPECT_EQ(Display(), "");
+  EXPECT_EQ(form_->focusWidget(), form_->btnwa);
+  Type("4+1=");
+  EXPECT_EQ(Display(), "5.00000");
+  EXPECT_EQ(MemoLines(), (QStringList{"12+", "4+", "1", "=5.00000"}));
+}
+
+TEST_F(KeltoWindowState, TrayPressTogglesVisibilityAndKeepsTheView) {
+  Start();
+  QTest::mouseDClick(form_->edhyouj, Qt::LeftButton);
+  ASSERT_EQ(form_->size(), QSize(175, 35));
+  PressTrayIcon();
+  EXPECT_FALSE(form_->isVisible());
+  PressTrayIcon();
+  EXPECT_TRUE(form_->isVisible());
+  // Restoring applies the flags in force; it does not read the settings again.
+  EXPECT_EQ(form_->size(), QSize(175, 35));
+  PressTrayIcon();
+  EXPECT_FALSE(form_->isVisible());
+}
+
+TEST_F(KeltoWindowState, WithoutNotificationAreaTheButtonMinimizesToTheTaskbar) {
+  tray_available_ = false;
+  Start();
+  platform::KeepOffTaskbar(platform::NotificationAreaAvailable());  // as the program does after start
+  Type("7+");
+  QTest::mouseClick(form_->BitBtn1, Qt::LeftButton);
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(form_->isMinimized());
+  EXPECT_FALSE(platform::KeptOffTaskbar());
+  EXPECT_EQ(Display(), "7");
+
+  // Restored from the taskbar: the show handler runs as for a restore from the tray.
+  form_->showNormal();
+  EXPECT_FALSE(form_->isMinimized());
+  EXPECT_EQ(Display(), "");
+  EXPECT_EQ(MemoLines(), QStringList{"7+"});
+
+  // A notification area that turns up later takes the window again.
+  tray_available_ = true;
+  QTest::mouseClick(form_->BitBtn1, Qt::LeftButton);
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_TRUE(platform::KeptOffTaskbar());
+}
+
+TEST_F(KeltoWindowState, ReadmeOpensOverTheMainWindowAndTheFocusReturnsToItsButton) {
+  Start();
+  QTest::mouseClick(form_->BitBtn2, Qt::LeftButton);
+  ASSERT_EQ(readme_openings_.size(), 1u);
+  EXPECT_EQ(readme_openings_[0], form_.get());
+  EXPECT_EQ(Focused(), form_->BitBtn2);
+  EXPECT_TRUE(form_->isVisible());
+}
+
+TEST_F(KeltoClose, CloseStoresTheSettings) {
+  Start();
+  form_->move(120, 80);
+  form_->CheckBox1->click();
+  QTest::mouseDClick(form_->edhyouj, Qt::LeftButton);
+  EXPECT_TRUE(form_->close());
+  EXPECT_FALSE(form_->isVisible());
+  EXPECT_EQ(SettingsText(), "[mainform]\ntop=80\nleft=120\n[formmein]\nstay=1\nwaid=0\n");
+  EXPECT_TRUE(error_boxes_.empty());
+
+  // The end of the session asks the same question.
+  form_->show();
+  form_->move(10, 20);
+  EXPECT_TRUE(form_->QueryEndSession([] { return true; }));
+  EXPECT_EQ(SettingsText(), "[mainform]\ntop=20\nleft=10\n[formmein]\nstay=1\nwaid=0\n");
+}
+
+TEST_F(KeltoClose, UnwritableSettingsFileKeepsTheWindowAndEveryCloseTriesAgain) {
+  // Unwritable even for the superuser: a folder that is not there, a folder
+  // in place of the file.
+  const std::string missing_folder = folder_.filePath("gone/kelto.ini").toStdString();
+  const std::string folder_in_place = folder_.filePath("taken.ini").toStdString();
+  ASSERT_TRUE(QDir(folder_.path()).mkdir("taken.ini"));
+  for (const std::string& path : {missing_folder, folder_in_place}) {
+    SCOPED_TRACE(path);
+    settings_path_ = path;
+    error_boxes_.clear();
+    Start();
+    Type("1+2=");
+    EXPECT_FALSE(form_->close());
+    EXPECT_TRUE(form_->isVisible());
+    ASSERT_EQ(error_boxes_.size(), 1u);
+    EXPECT_EQ(error_boxes_[0].caption, "3.00000");
+    EXPECT_EQ(error_boxes_[0].text, QString::fromStdString(path) + " に書き込めません.");
+    EXPECT_FALSE(form_->close());
+    EXPECT_EQ(error_boxes_.size(), 2u);
+
+    // At the end of the session the user is told, and the session is kept,
+    // when the session manager lets the program speak; otherwise it may end.
+    EXPECT_TRUE(form_->QueryEndSession([] { return false; }));
+    EXPECT_EQ(error_boxes_.size(), 2u);
+    EXPECT_FALSE(form_->QueryEndSession([] { return true; }));
+    EXPECT_EQ(error_boxes_.size(), 3u);
+    form_.reset();
+  }
+
+  // Once the file can be written, the next close goes ahead.
+  settings_path_ = missing_folder;
+  Start();
+  ASSERT_FALSE(form_->close());
+  ASSERT_TRUE(QDir(folder_.path()).mkdir("gone"));
+  EXPECT_TRUE(form_->close());
+  EXPECT_EQ(SettingsText(), "[mainform]\ntop=0\nleft=0\n[formmein]\nstay=0\nwaid=1\n");
+}
+
+TEST_F(KeltoClose, DestroyingTheWindowRemovesTheTrayIcon) {
+  Start();
+  form_.reset();
+  EXPECT_EQ(tray_shell_.calls, (std::vector<std::string>{"add Numira", "delete Numira"}));
 }
 
 }  // namespace

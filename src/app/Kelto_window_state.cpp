@@ -1,0 +1,138 @@
+// The main window as the program's frame: start-up, hiding into the tray and
+// restoring, the readme button, and the close and destroy handlers.
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QIcon>
+#include <QPushButton>
+#include <QSessionManager>
+
+#include <utility>
+
+#include "app/Kelto_.h"
+#include "app/form_settings.h"
+#include "app/helupu_.h"
+#include "app/platform.h"
+#include "core/inifile_.h"
+
+namespace numira {
+
+namespace {
+
+const QString kTrayTip = QStringLiteral("Numira");
+
+// The application icon: a pocket calculator, shown by the tray icon.
+QIcon ApplicationIcon() { return QIcon(QStringLiteral(":/numira/numira.xpm")); }
+
+}  // namespace
+
+std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
+  auto form = std::make_unique<TForm1>(std::move(surroundings));
+  form->RunHandler([&form] { form->FormCreate(); });
+  // As the event loop would: the main window is visible when the program
+  // runs, even if its create handler stopped before showing it.
+  if (!form->isVisible()) form->show();
+
+  // Closing this window ends the program; another window closing (the readme
+  // window, an error box) never does, even while this one is in the tray.
+  form->main_window_ = true;
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  QObject::connect(qApp, &QGuiApplication::commitDataRequest, form.get(),
+                   [window = form.get()](QSessionManager& manager) {
+                     if (!window->QueryEndSession([&manager] { return manager.allowsErrorInteraction(); })) {
+                       manager.release();
+                       manager.cancel();
+                     }
+                   });
+  return form;
+}
+
+void TForm1::FormCreate() {
+  TaskTrayMini1->SetIcon(kTrayAdd, ApplicationIcon(), kTrayTip);
+  // The window still has its creation size (client 437 x 208), which is what
+  // the monitor rule measures; the view mode sets the size at the show.
+  FormSettingsWindow window(*this);
+  LoadSettings(SettingsPath(), window, ViewFlags{stay_on_top_, standard_view_}, ScreenMonitors());
+  show();
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  // Back from the taskbar: a minimized window that is restored is shown
+  // again, like a restore from the tray.
+  const bool was_minimized = static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
+  if (was_minimized && !isMinimized() && isVisible()) FormShow();
+}
+
+void TForm1::BitBtn1Click() {
+  RunHandler([this] {
+    // The taskbar entry follows the notification area, which may have come
+    // or gone since the start.
+    const bool tray = platform::NotificationAreaAvailable();
+    platform::KeepOffTaskbar(tray);
+    if (tray) {
+      hide();
+    } else {
+      showMinimized();
+    }
+  });
+}
+
+void TForm1::TaskTrayMini1MouseDown(QObject*, TMouseButton, TShiftState, int, int) {
+  RunHandler([this] {
+    if (isVisible() && !isMinimized()) {
+      hide();
+      return;
+    }
+    // Either step runs FormShow: the restore of a minimized window through
+    // changeEvent, the show of a hidden one through showEvent.
+    if (isMinimized()) setWindowState(windowState() & ~Qt::WindowMinimized);
+    show();
+    raise();
+    activateWindow();
+  });
+}
+
+void TForm1::BitBtn2Click() {
+  RunHandler([this] {
+    if (surroundings_.show_readme) {
+      surroundings_.show_readme(this);
+    } else if (Formvajon != nullptr) {
+      Formvajon->ShowModalFor(this);
+    }
+  });
+  // The input goes back to this window, as the window manager may not hand
+  // it back by itself to a window kept off the taskbar.
+  if (isVisible()) activateWindow();
+  BitBtn2->setFocus(Qt::OtherFocusReason);
+}
+
+void TForm1::FormCloseQuery(bool& CanClose) {
+  const FormSettingsWindow window(*this);
+  SaveSettings(SettingsPath(), window, ViewFlags{stay_on_top_, standard_view_});
+  CanClose = true;
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  bool can_close = true;
+  const bool stored = RunHandler([&] { FormCloseQuery(can_close); });
+  event->setAccepted(stored && can_close);
+  if (event->isAccepted() && main_window_) QCoreApplication::quit();
+}
+
+bool TForm1::QueryEndSession(const std::function<bool()>& may_show_error) {
+  bool can_close = true;
+  bool shown = false;
+  const bool stored = RunHandler([&] { FormCloseQuery(can_close); }, [&] { return shown = may_show_error(); });
+  return (stored && can_close) || !shown;
+}
+
+void TForm1::FormDestroy() { TaskTrayMini1->SetIcon(kTrayDelete, ApplicationIcon(), kTrayTip); }
+
+std::string TForm1::SettingsPath() const {
+  return surroundings_.settings_path ? surroundings_.settings_path() : SettingsFilePath();
+}
+
+}  // namespace numira
