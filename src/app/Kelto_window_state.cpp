@@ -40,9 +40,10 @@ std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
   QGuiApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(qApp, &QGuiApplication::commitDataRequest, form.get(),
                    [window = form.get()](QSessionManager& manager) {
+                     // The cancel rides on the end of the interaction, so it comes first.
                      if (!window->QueryEndSession([&manager] { return manager.allowsErrorInteraction(); })) {
-                       manager.release();
                        manager.cancel();
+                       manager.release();
                      }
                    });
   return form;

@@ -86,7 +86,13 @@ void SetSkipTaskbar(QWindow* window, bool skip) {
     xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, net_wm_state, XCB_ATOM_ATOM, 32,
                         static_cast<std::uint32_t>(states.size()), states.data());
   } else {
-    const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection)).data;
+    // The request goes to the root window of the window's own screen.
+    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+    if (xcb_get_geometry_reply_t* geometry =
+            xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr)) {
+      root = geometry->root;
+      std::free(geometry);
+    }
     xcb_client_message_event_t message{};
     message.response_type = XCB_CLIENT_MESSAGE;
     message.format = 32;
@@ -95,7 +101,7 @@ void SetSkipTaskbar(QWindow* window, bool skip) {
     message.data.data32[0] = skip ? 1 : 0;  // _NET_WM_STATE_ADD / _NET_WM_STATE_REMOVE
     message.data.data32[1] = skip_taskbar;
     message.data.data32[3] = 1;  // the request comes from an application
-    xcb_send_event(connection, 0, screen->root,
+    xcb_send_event(connection, 0, root,
                    XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                    reinterpret_cast<const char*>(&message));
   }
