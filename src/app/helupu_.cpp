@@ -194,7 +194,12 @@ void TFormvajon::PrepareOpening(QWidget* mainWindow) {
   const QList<QRect> monitors = MonitorGeometries();
   // Without a main window the primary monitor stands in for its monitor.
   const QRect mainFrame = mainWindow != nullptr ? mainWindow->frameGeometry() : monitors.value(0);
-  move(ReadmeOpeningPosition(!opened_, frameGeometry(), mainFrame, monitors));
+  if (mainWindow != nullptr) {
+    const QRect inner = mainWindow->geometry();
+    mainFrameMargins_ = QMargins(inner.left() - mainFrame.left(), inner.top() - mainFrame.top(),
+                                 mainFrame.right() - inner.right(), mainFrame.bottom() - inner.bottom());
+  }
+  move(ReadmeOpeningPosition(!opened_, FrameForPlacing(), mainFrame, monitors));
   if (!opened_) centreOn_ = MonitorOf(mainFrame, monitors);
   opened_ = true;
 }
@@ -202,8 +207,14 @@ void TFormvajon::PrepareOpening(QWidget* mainWindow) {
 void TFormvajon::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (centreOn_.isNull()) return;
-  move(ReadmeOpeningPosition(true, frameGeometry(), centreOn_, {centreOn_}));
+  move(ReadmeOpeningPosition(true, FrameForPlacing(), centreOn_, {centreOn_}));
   centreOn_ = QRect();
+}
+
+QRect TFormvajon::FrameForPlacing() const {
+  const QRect frame = frameGeometry();
+  if (frame != geometry()) return frame;
+  return geometry().marginsAdded(mainFrameMargins_);
 }
 
 void TFormvajon::keyPressEvent(QKeyEvent* event) {

@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QMargins>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
@@ -70,10 +71,17 @@ class TFormvajon : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  // The frame to place: the window's own once the window system has told it,
+  // before that its client area with the main window's frame margins (both
+  // windows carry the same title bar and border). An X11 window manager adds
+  // the frame only when it maps the window, after the show event.
+  QRect FrameForPlacing() const;
+
   bool opened_ = false;
   // The monitor to centre on at the first opening. The frame's size is only
   // known once the window is shown, so the centring is done again then.
   QRect centreOn_;
+  QMargins mainFrameMargins_;
 };
 
 // The program's readme window, made hidden at start.
