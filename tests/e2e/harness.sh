@@ -27,6 +27,7 @@ started_pids=()
 kelto_pid=""
 main_window=""
 tray_pid=""
+wm_pid=""
 
 as_user=()
 if [ "$(id -u)" -eq 0 ]; then
@@ -39,10 +40,13 @@ step() { echo "- $*"; }
 
 fail() {
   echo "FAIL: $*" >&2
-  if [ -s "$scratch/kelto.log" ]; then
-    echo "--- kelto's output:" >&2
-    tail -n 20 "$scratch/kelto.log" >&2
-  fi
+  local log
+  for log in kelto xvfb openbox trayer; do
+    if [ -s "$scratch/$log.log" ]; then
+      echo "--- $log's output:" >&2
+      tail -n 20 "$scratch/$log.log" >&2
+    fi
+  done
   exit 1
 }
 
@@ -57,6 +61,9 @@ cleanup() {
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM
+# A command that fails outside a check ends the scenario with its line.
+set -E
+trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 
 # poll COMMAND...: runs COMMAND every 50 ms until it succeeds or $wait_limit
 # seconds have passed; the status tells which.
@@ -100,11 +107,13 @@ expect_eq() {
 
 # --- the desktop -------------------------------------------------------------
 
-# Starts Xvfb on a free display (it picks the number and reports it) and
-# openbox; returns when openbox manages the screen.
+# Starts Xvfb on a free display (Xvfb picks the number and reports it once it
+# accepts clients) and openbox; returns when openbox manages the screen.
+# -noreset: the probes below connect and leave before openbox has connected,
+# and a server that resets when its last client leaves would turn openbox away.
 start_desktop() {
   mkfifo "$scratch/displayfd"
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$scratch/displayfd" \
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$scratch/displayfd" \
     >"$scratch/xvfb.log" 2>&1 &
   started_pids+=("$!")
   local number
@@ -116,11 +125,15 @@ start_desktop() {
   unset LC_ALL LC_NUMERIC LANGUAGE
 
   openbox --sm-disable >"$scratch/openbox.log" 2>&1 &
-  started_pids+=("$!")
-  wait_limit=$start_limit wait_until "openbox manages the screen" wm_running
+  wm_pid=$!
+  started_pids+=("$wm_pid")
+  wait_limit=$start_limit wait_until "openbox manages the screen" wm_ready_or_gone
+  running "$wm_pid" || fail "openbox ended"
 }
 
-wm_running() { xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+wm_ready_or_gone() {
+  ! running "$wm_pid" || xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'
+}
 
 # Starts trayer and returns once it owns the notification area: a tray
 # manager announces itself with a MANAGER client message on the root window.
@@ -281,10 +294,17 @@ window_pid() { xprop -id "$1" _NET_WM_PID 2>/dev/null | sed -n 's/.*= *//p'; }
 
 window_exists() { xwininfo -id "$1" >/dev/null 2>&1; }
 
+# A left click on the icon. Two clicks closer than the double-click interval
+# (400 ms) are a double click, whose second press toggles nothing, so a
+# click comes at least 600 ms after the one before.
+last_tray_click=0
 click_tray_icon() {
-  local icon
+  local icon early
   icon=$(tray_icon) || fail "kelto has no icon in the tray"
+  early=$((last_tray_click + 600000 - ${EPOCHREALTIME//[!0-9]/}))
+  if ((early > 0)); then sleep "$(printf '0.%06d' "$early")"; fi
   xdotool mousemove --window "$icon" 4 4 click 1 mousemove 640 10
+  last_tray_click=${EPOCHREALTIME//[!0-9]/}
 }
 
 # --- input ---------------------------------------------------------------------

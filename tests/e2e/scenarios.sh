@@ -268,6 +268,8 @@ scenario_readme_modal() {
   height=$((${size#*x} + frame_top + frame_bottom))
   wait_for_value "the readme window's frame, centred" "$(((1280 - width) / 2)),$(((1024 - height) / 2))" \
     frame_position "$readme"
+  local place
+  place=$(frame_position "$readme")
 
   step "the main window takes no keys or clicks meanwhile"
   click_at "$w" "${button_7[@]}"
@@ -283,6 +285,12 @@ scenario_readme_modal() {
   expect_eq "the display after the readme window" 5 "$(copy_with_ctrl_c)"
   type_keys 8
   expect_eq "the display after typing 8" 58 "$(copy_with_ctrl_c)"
+
+  step "opened again, it comes back where it was"
+  click_at "$w" "${button_readme[@]}"
+  wait_until "the readme window opens again" has_dialog
+  readme=$(kelto_dialogs | head -n 1)
+  wait_for_value "the readme window's frame at the second opening" "$place" frame_position "$readme"
 }
 
 scenario_no_tray() {
