@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QPixmap>
 #include <QPushButton>
 #include <QSessionManager>
 
@@ -23,7 +24,7 @@ namespace {
 const QString kTrayTip = QStringLiteral("Numira");
 
 // The application icon: a pocket calculator, shown by the tray icon.
-QIcon ApplicationIcon() { return QIcon(QStringLiteral(":/numira/numira.xpm")); }
+QIcon ApplicationIcon() { return QIcon(QPixmap::fromImage(platform::LoadXpm(QStringLiteral(":/numira/numira.xpm")))); }
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <QFont>
 #include <QIcon>
 #include <QImage>
+#include <QImageReader>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPointer>
@@ -193,6 +194,12 @@ QFont WindowsFont(const QString& windows_face, int pixel_height) {
   font.setFamilies(FontFamilies(windows_face));
   font.setPixelSize(pixel_height);
   return font;
+}
+
+QImage LoadXpm(const QString& path) {
+  QImageReader reader(path, "XPM");
+  reader.setAutoDetectImageFormat(false);
+  return reader.read();
 }
 
 QIcon GlyphIcon(const QImage& bitmap) {

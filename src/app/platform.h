@@ -34,6 +34,12 @@ QFont WindowsFont(const QString& windows_face, int pixel_height);
 // bitmap's bottom-left colour are transparent. A null image gives a null icon.
 QIcon GlyphIcon(const QImage& bitmap);
 
+// Reads one of the program's XPM images with Qt's own XPM reader. Left to
+// guess, Qt would first load every image format plugin (and libraries such as
+// libjpeg) to ask each whether it knows the file, a few milliseconds at
+// start. A file that is not XPM gives a null image.
+QImage LoadXpm(const QString& path);
+
 // Puts a top-level window into the topmost band or back into the normal one,
 // on the live window and without hiding it (SetWindowPos with HWND_TOPMOST /
 // HWND_NOTOPMOST). Before the window exists natively the flag is kept for it.
