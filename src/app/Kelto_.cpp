@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <limits>
 #include <utility>
 
 #include "app/key_preview.h"
@@ -108,6 +109,9 @@ void TForm1::BuildControls() {
       case ControlKind::DisplayField: {
         edhyouj = new QLineEdit(container);
         edhyouj->setReadOnly(true);
+        // Operands have no length limit; a line edit would cut its text at
+        // 32,767 characters, and the engine reads the operand back from it.
+        edhyouj->setMaxLength(std::numeric_limits<int>::max());
         edhyouj->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
         edhyouj->setCursor(Qt::ArrowCursor);
         edhyouj->setContextMenuPolicy(Qt::NoContextMenu);
@@ -120,7 +124,7 @@ void TForm1::BuildControls() {
         auto* button = new QPushButton(caption, container);
         button->setAutoDefault(false);
         if (spec.glyph != nullptr) {
-          button->setIcon(platform::GlyphIcon(QImage(FromUtf8(spec.glyph))));
+          button->setIcon(platform::GlyphIcon(platform::LoadXpm(FromUtf8(spec.glyph))));
           button->setIconSize(QSize(16, 16));
         }
         if (spec.action) {
@@ -143,6 +147,9 @@ void TForm1::BuildControls() {
         Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Memo1->setTabChangesFocus(true);
+        // Nothing in the panel can be undone; an undo record per appended
+        // line would only hold memory.
+        Memo1->setUndoRedoEnabled(false);
         control = Memo1;
         break;
     }

@@ -538,6 +538,24 @@ TEST_F(KeltoHistory, EqualsOnAClearedCalculatorKeepsItsEmptyFirstLine) {
   EXPECT_EQ(MemoLines(), QStringList{"+"});
 }
 
+// Operands have no length limit, also past the 32,767 characters at which a
+// line edit cuts its text by default: backspace and the operator's tape line
+// see every digit.
+TEST_F(KeltoHistory, OperandsPastThirtyTwoThousandDigitsKeepEveryDigit) {
+  ShowActive();
+  form_->Engine().tenki(std::string(40'000, '7'));
+  EXPECT_EQ(Display().size(), 40'000);
+  Press(Qt::Key_Backspace);
+  EXPECT_EQ(Display().size(), 39'999);
+  EXPECT_EQ(Display().count(QLatin1Char('7')), 39'999);
+  Type("+");
+  const QStringList lines = MemoLines();
+  ASSERT_EQ(lines.size(), 1);
+  EXPECT_EQ(lines.first().size(), 40'000);
+  EXPECT_EQ(lines.first().count(QLatin1Char('7')), 39'999);
+  EXPECT_TRUE(lines.first().endsWith(QLatin1Char('+')));
+}
+
 
 // ---- The program's frame: start-up, hide and restore, close ----
 
