@@ -246,20 +246,21 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   // The display field: the first release of a click runs edhyoujClick, a
   // double-click runs edhyoujDblClick (and its closing release nothing).
   // The double-click is not passed on, so it never selects a word.
-  const auto* mouse = static_cast<QMouseEvent*>(event);
+  // Only mouse events are cast, and only once their type says they are one.
+  const auto button = [event] { return static_cast<const QMouseEvent*>(event)->button(); };
   switch (event->type()) {
     case QEvent::MouseButtonPress:
       release_ends_double_click_ = false;
       return false;
     case QEvent::MouseButtonRelease:
-      if (mouse->button() == Qt::LeftButton) {
+      if (button() == Qt::LeftButton) {
         if (!std::exchange(release_ends_double_click_, false)) RunHandler([this] { edhyoujClick(); });
       } else {
         FocusEquals();  // any press focused the field; it never keeps the focus
       }
       return false;
     case QEvent::MouseButtonDblClick:
-      if (mouse->button() != Qt::LeftButton) return false;
+      if (button() != Qt::LeftButton) return false;
       release_ends_double_click_ = true;
       RunHandler([this] { edhyoujDblClick(); });
       return true;
