@@ -39,18 +39,6 @@ double PeakResidentMegabytes() {
   return static_cast<double>(usage.ru_maxrss) / 1024.0;  // Linux reports kilobytes
 }
 
-// The display and the title as strings, as kelto-tape binds them: every key
-// copies the operand into the display, as the window's field gets it.
-class StringSurroundings : public numira::EngineSurroundings {
- public:
-  std::string DisplayText() const override { return display; }
-  void SetDisplayText(const std::string& text) override { display = text; }
-  void SetApplicationTitle(const std::string& text) override { title = text; }
-  void FocusEquals() override {}
-  std::string display;
-  std::string title;
-};
-
 // Microseconds for one action, the overflow error caught as the window does.
 double TimeAction(numira::Tape& tape, numira::Action action) {
   const auto start = Clock::now();
@@ -69,7 +57,7 @@ void BM_MillionDigitOperand(benchmark::State& state) {
   numira::SetSeparators('.', ',');
   constexpr int kDigits = 1'000'000;
   for (auto _ : state) {
-    StringSurroundings out;
+    numira::TextSurroundings out;
     numira::Calculator engine(out);
     numira::Tape tape(engine, out);
     engine.clia();
@@ -95,7 +83,7 @@ void BM_HundredThousandHistoryLines(benchmark::State& state) {
   numira::SetSeparators('.', ',');
   constexpr std::size_t kLines = 100'000;
   for (auto _ : state) {
-    StringSurroundings out;
+    numira::TextSurroundings out;
     numira::Calculator engine(out);
     numira::Tape tape(engine, out);
     engine.clia();

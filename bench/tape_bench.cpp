@@ -14,19 +14,6 @@
 
 namespace {
 
-// The display as a string, as kelto-tape binds it.
-class StringSurroundings : public numira::EngineSurroundings {
- public:
-  std::string DisplayText() const override { return display_; }
-  void SetDisplayText(const std::string& text) override { display_ = text; }
-  void SetApplicationTitle(const std::string& title) override { title_ = title; }
-  void FocusEquals() override {}
-
- private:
-  std::string display_;
-  std::string title_;
-};
-
 // A display that only remembers the length: what the engine and the tape
 // cost without the copy of the text into a display.
 class LengthOnlySurroundings : public numira::EngineSurroundings {
@@ -73,7 +60,7 @@ void BM_TapeRandomKeyStream(benchmark::State& state) {
   numira::SetSeparators('.', ',');
   const std::string keys = RandomKeys(static_cast<std::size_t>(state.range(0)));
   for (auto _ : state) {
-    StringSurroundings out;
+    numira::TextSurroundings out;
     numira::Calculator engine(out);
     numira::Tape tape(engine, out);
     engine.clia();
@@ -103,7 +90,7 @@ void TypeLongOperand(benchmark::State& state) {
 }
 
 void BM_TypeLongOperandStringDisplay(benchmark::State& state) {
-  TypeLongOperand<StringSurroundings>(state);
+  TypeLongOperand<numira::TextSurroundings>(state);
 }
 // No fitted complexity here: the copies leave the first-level cache between
 // 10,000 and 100,000 digits, which a three-point fit reads as N^3.
@@ -127,7 +114,7 @@ BENCHMARK(BM_TypeLongOperandEngineOnly)
 void BM_OperatorAfterLongOperand(benchmark::State& state) {
   numira::SetSeparators('.', ',');
   const std::string operand(static_cast<std::size_t>(state.range(0)), '7');
-  StringSurroundings out;
+  numira::TextSurroundings out;
   numira::Calculator engine(out);
   numira::Tape tape(engine, out);
   for (auto _ : state) {

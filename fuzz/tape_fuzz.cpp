@@ -13,16 +13,6 @@
 
 namespace {
 
-class TextSurroundings : public numira::EngineSurroundings {
- public:
-  std::string DisplayText() const override { return display; }
-  void SetDisplayText(const std::string& text) override { display = text; }
-  void SetApplicationTitle(const std::string& text) override { title = text; }
-  void FocusEquals() override {}
-  std::string display;
-  std::string title;
-};
-
 bool DisplayMatchesState(const numira::Calculator& engine, const std::string& display) {
   if (engine.LeftEntry()) {
     if (display == engine.LeftText()) return true;
@@ -36,7 +26,7 @@ bool DisplayMatchesState(const numira::Calculator& engine, const std::string& di
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  TextSurroundings out;
+  numira::TextSurroundings out;
   numira::Calculator engine(out);
   numira::Tape tape(engine, out);
   engine.clia();

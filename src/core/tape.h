@@ -83,4 +83,18 @@ class Tape {
   std::vector<std::string> lines_;
 };
 
+// The display field and the application title as two plain strings: the
+// surroundings of kelto-tape, and of tests, fuzzing and benchmarks that drive
+// the engine without a window.
+class TextSurroundings : public EngineSurroundings {
+ public:
+  std::string DisplayText() const override { return display; }
+  void SetDisplayText(const std::string& text) override { display = text; }
+  void SetApplicationTitle(const std::string& text) override { title = text; }
+  void FocusEquals() override {}
+
+  std::string display;
+  std::string title = Tape::kInitialTitle;
+};
+
 }  // namespace numira

@@ -44,22 +44,6 @@ class UsageError : public std::exception {
   std::string message_;
 };
 
-// The display field and the application title as two strings.
-class TextSurroundings : public numira::EngineSurroundings {
- public:
-  std::string DisplayText() const override { return display_; }
-  void SetDisplayText(const std::string& text) override { display_ = text; }
-  void SetApplicationTitle(const std::string& title) override { title_ = title; }
-  void FocusEquals() override {}
-
-  const std::string& Display() const { return display_; }
-  const std::string& Title() const { return title_; }
-
- private:
-  std::string display_;
-  std::string title_ = numira::Tape::kInitialTitle;
-};
-
 // One key of the input: a typed character or a named key.
 using Key = std::variant<char32_t, numira::NamedKey>;
 
@@ -192,7 +176,7 @@ int Run(int argc, char** argv) {
 
   // Start as the program does: title "電卓", then the first show clears the
   // engine (which leaves the title alone).
-  TextSurroundings surroundings;
+  numira::TextSurroundings surroundings;
   numira::Calculator engine(surroundings);
   numira::Tape tape(engine, surroundings);
   engine.clia();
@@ -215,8 +199,8 @@ int Run(int argc, char** argv) {
   std::string out;
   for (const std::string& line : tape.Lines()) out += "history\t" + line + "\n";
   for (const std::string& text : errors) out += "error\t" + text + "\n";
-  out += "display\t" + surroundings.Display() + "\n";
-  out += "title\t" + surroundings.Title() + "\n";
+  out += "display\t" + surroundings.display + "\n";
+  out += "title\t" + surroundings.title + "\n";
   std::cout << out << std::flush;
   return std::cout ? 0 : 1;
 }

@@ -16,17 +16,6 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class TextSurroundings : public EngineSurroundings {
- public:
-  std::string DisplayText() const override { return display; }
-  void SetDisplayText(const std::string& text) override { display = text; }
-  void SetApplicationTitle(const std::string& text) override { title = text; }
-  void FocusEquals() override {}
-
-  std::string display;
-  std::string title = Tape::kInitialTitle;
-};
-
 class RecordingObserver : public HistoryObserver {
  public:
   void LineAppended(const std::string& line) override { seen.push_back(line); }
