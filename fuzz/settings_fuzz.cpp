@@ -275,15 +275,15 @@ void CheckOnRealFiles(const std::string& content, const Entry& raw, const Entry&
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::size_t first_end = input.find('\n');
-  const std::string_view spec = input.substr(0, first_end);
+  const std::string_view entry_line = input.substr(0, first_end);
   const std::string content(first_end == std::string_view::npos ? std::string_view() : input.substr(first_end + 1));
 
   Entry raw;
-  const std::size_t bar1 = spec.find('|');
-  const std::size_t bar2 = bar1 == std::string_view::npos ? bar1 : spec.find('|', bar1 + 1);
-  raw.section = std::string(spec.substr(0, bar1));
-  if (bar1 != std::string_view::npos) raw.key = std::string(spec.substr(bar1 + 1, bar2 - bar1 - 1));
-  if (bar2 != std::string_view::npos) raw.value = std::string(spec.substr(bar2 + 1));
+  const std::size_t bar1 = entry_line.find('|');
+  const std::size_t bar2 = bar1 == std::string_view::npos ? bar1 : entry_line.find('|', bar1 + 1);
+  raw.section = std::string(entry_line.substr(0, bar1));
+  if (bar1 != std::string_view::npos) raw.key = std::string(entry_line.substr(bar1 + 1, bar2 - bar1 - 1));
+  if (bar2 != std::string_view::npos) raw.value = std::string(entry_line.substr(bar2 + 1));
 
   // Reading: any names, any content.
   Check(numira::FindProfileValue(content, raw.section, raw.key).size() <= numira::kProfileValueLimit,

@@ -101,11 +101,11 @@ bool TForm1::RunHandler(const std::function<void()>& handler, const std::functio
 }
 
 void TForm1::BuildControls() {
-  for (const ControlSpec& spec : layout::Controls()) {
-    QWidget* container = spec.container == layout::Container::KeypadPanel ? Panel1 : Panel2;
-    const QString caption = FromUtf8(spec.caption);
+  for (const ControlSpec& row : layout::Controls()) {
+    QWidget* container = row.container == layout::Container::KeypadPanel ? Panel1 : Panel2;
+    const QString caption = FromUtf8(row.caption);
     QWidget* control = nullptr;
-    switch (spec.kind) {
+    switch (row.kind) {
       case ControlKind::DisplayField: {
         edhyouj = new QLineEdit(container);
         edhyouj->setReadOnly(true);
@@ -123,12 +123,12 @@ void TForm1::BuildControls() {
       case ControlKind::GlyphButton: {
         auto* button = new QPushButton(caption, container);
         button->setAutoDefault(false);
-        if (spec.glyph != nullptr) {
-          button->setIcon(platform::GlyphIcon(platform::LoadXpm(FromUtf8(spec.glyph))));
+        if (row.glyph != nullptr) {
+          button->setIcon(platform::GlyphIcon(platform::LoadXpm(FromUtf8(row.glyph))));
           button->setIconSize(QSize(16, 16));
         }
-        if (spec.action) {
-          connect(button, &QPushButton::clicked, this, [this, action = *spec.action] { Perform(action); });
+        if (row.action) {
+          connect(button, &QPushButton::clicked, this, [this, action = *row.action] { Perform(action); });
         }
         control = button;
         break;
@@ -153,14 +153,14 @@ void TForm1::BuildControls() {
         control = Memo1;
         break;
     }
-    control->setObjectName(FromUtf8(spec.name));
-    control->setGeometry(spec.left, spec.top, spec.width, spec.height);
-    control->setFont(platform::WindowsFont(FromUtf8(spec.font.face), spec.font.pixel_height));
-    if (spec.hint != nullptr) control->setToolTip(FromUtf8(spec.hint));
+    control->setObjectName(FromUtf8(row.name));
+    control->setGeometry(row.left, row.top, row.width, row.height);
+    control->setFont(platform::WindowsFont(FromUtf8(row.font.face), row.font.pixel_height));
+    if (row.hint != nullptr) control->setToolTip(FromUtf8(row.hint));
     // Without a tab stop a control still takes the focus on a click (and from
     // the arrow keys); the command it runs hands the focus back to "=".
-    control->setFocusPolicy(spec.tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
-    if (spec.container == layout::Container::KeypadPanel && spec.kind != ControlKind::DisplayField) {
+    control->setFocusPolicy(row.tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
+    if (row.container == layout::Container::KeypadPanel && row.kind != ControlKind::DisplayField) {
       keypad_order_.push_back(control);
     }
   }

@@ -165,21 +165,21 @@ const char* ClassOf(ControlKind kind) {
 
 TEST_F(KeltoLayout, EveryControlMatchesTheControlTable) {
   ShowActive();
-  for (const layout::ControlSpec& spec : layout::Controls()) {
-    SCOPED_TRACE(spec.name);
-    QWidget* control = Control(spec.name);
+  for (const layout::ControlSpec& row : layout::Controls()) {
+    SCOPED_TRACE(row.name);
+    QWidget* control = Control(row.name);
     ASSERT_NE(control, nullptr);
-    EXPECT_TRUE(control->inherits(ClassOf(spec.kind)));
+    EXPECT_TRUE(control->inherits(ClassOf(row.kind)));
     EXPECT_EQ(control->parentWidget(),
-              spec.container == layout::Container::KeypadPanel ? form_->Panel1 : form_->Panel2);
-    EXPECT_EQ(control->geometry(), QRect(spec.left, spec.top, spec.width, spec.height));
-    EXPECT_EQ(control->toolTip(), spec.hint ? QString::fromUtf8(spec.hint) : QString());
-    EXPECT_EQ(control->focusPolicy(), spec.tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
+              row.container == layout::Container::KeypadPanel ? form_->Panel1 : form_->Panel2);
+    EXPECT_EQ(control->geometry(), QRect(row.left, row.top, row.width, row.height));
+    EXPECT_EQ(control->toolTip(), row.hint ? QString::fromUtf8(row.hint) : QString());
+    EXPECT_EQ(control->focusPolicy(), row.tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
 
     const QFont font = control->font();
     ASSERT_FALSE(font.families().isEmpty());
-    EXPECT_EQ(font.families().first(), QString::fromUtf8(spec.font.face));
-    EXPECT_EQ(font.pixelSize(), spec.font.pixel_height);
+    EXPECT_EQ(font.families().first(), QString::fromUtf8(row.font.face));
+    EXPECT_EQ(font.pixelSize(), row.font.pixel_height);
     // The face actually drawn is one the window asked for: a stand-in is installed.
     EXPECT_TRUE(platform::FontFamilies(font.families().first()).contains(QFontInfo(font).family()))
         << QFontInfo(font).family().toStdString();
@@ -188,8 +188,8 @@ TEST_F(KeltoLayout, EveryControlMatchesTheControlTable) {
     if (auto* button = qobject_cast<QAbstractButton*>(control)) caption = button->text();
     if (auto* field = qobject_cast<QLineEdit*>(control)) caption = field->text();
     if (auto* memo = qobject_cast<QPlainTextEdit*>(control)) caption = memo->toPlainText();
-    EXPECT_EQ(caption, QString::fromUtf8(spec.caption));
-    if (spec.kind == ControlKind::GlyphButton) {
+    EXPECT_EQ(caption, QString::fromUtf8(row.caption));
+    if (row.kind == ControlKind::GlyphButton) {
       EXPECT_FALSE(static_cast<QPushButton*>(control)->icon().isNull());
     }
   }
