@@ -1,7 +1,8 @@
 #pragma once
 // Helpers for the tests of the settings file: a scratch folder, whole-file
-// reads and writes, and running a piece of code in a child process (as an
-// unprivileged user when the tests run as root, or with a file size limit).
+// reads and writes, running a piece of code in a child process (as an
+// unprivileged user when the tests run as root, or with a file size limit),
+// and the main window as a plain record.
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -11,6 +12,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -20,6 +22,8 @@
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "core/inifile_.h"
 
 namespace numira::testing {
 
@@ -161,5 +165,23 @@ inline void GiveToChildUser(const std::string& path) {
 inline void OpenToEveryone(const std::string& path) {
   if (::chmod(path.c_str(), 0755) != 0) ADD_FAILURE() << "chmod " << path;
 }
+
+// The main window as a plain record: outer size 450 x 250 unless told.
+class FakeWindow : public SettingsWindow {
+ public:
+  FakeWindow(std::int32_t left, std::int32_t top, std::int32_t width = 450, std::int32_t height = 250)
+      : left_(left), top_(top), width_(width), height_(height) {}
+  std::int32_t Left() const override { return left_; }
+  std::int32_t Top() const override { return top_; }
+  std::int32_t OuterWidth() const override { return width_; }
+  std::int32_t OuterHeight() const override { return height_; }
+  void SetLeft(std::int32_t left) override { left_ = left; }
+  void SetTop(std::int32_t top) override { top_ = top; }
+
+ private:
+  std::int32_t left_, top_, width_, height_;
+};
+
+inline const std::vector<MonitorRect> kOneFullHd = {{0, 0, 1920, 1080}};
 
 }  // namespace numira::testing

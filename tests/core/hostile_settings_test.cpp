@@ -26,6 +26,8 @@
 namespace numira {
 namespace {
 
+using testing::FakeWindow;
+using testing::kOneFullHd;
 using testing::ReadBytes;
 using testing::RunInChild;
 using testing::ScratchFolder;
@@ -36,21 +38,6 @@ using testing::WriteBytes;
 // long-path test starts a copy of the program this way.
 constexpr const char* kSaveBesideMeVariable = "NUMIRA_TEST_SAVE_SETTINGS_BESIDE_EXECUTABLE";
 
-class FakeWindow : public SettingsWindow {
- public:
-  FakeWindow(std::int32_t left, std::int32_t top) : left_(left), top_(top) {}
-  std::int32_t Left() const override { return left_; }
-  std::int32_t Top() const override { return top_; }
-  std::int32_t OuterWidth() const override { return 450; }
-  std::int32_t OuterHeight() const override { return 250; }
-  void SetLeft(std::int32_t left) override { left_ = left; }
-  void SetTop(std::int32_t top) override { top_ = top; }
-
- private:
-  std::int32_t left_, top_;
-};
-
-const std::vector<MonitorRect> kOneFullHd = {{0, 0, 1920, 1080}};
 const std::string kSavedSixLines = "[mainform]\ntop=153\nleft=325\n[formmein]\nstay=0\nwaid=1\n";
 
 // "left,top,stay,waid" after a load into a window at 400, 300 with both flags

@@ -20,28 +20,13 @@ namespace numira {
 namespace {
 
 using testing::ChildOptions;
+using testing::FakeWindow;
+using testing::kOneFullHd;
 using testing::ReadBytes;
 using testing::RunInChild;
 using testing::ScratchFolder;
 using testing::WriteBytes;
 
-// The main window as a plain record: outer size 450 x 250 unless told.
-class FakeWindow : public SettingsWindow {
- public:
-  FakeWindow(std::int32_t left, std::int32_t top, std::int32_t width = 450, std::int32_t height = 250)
-      : left_(left), top_(top), width_(width), height_(height) {}
-  std::int32_t Left() const override { return left_; }
-  std::int32_t Top() const override { return top_; }
-  std::int32_t OuterWidth() const override { return width_; }
-  std::int32_t OuterHeight() const override { return height_; }
-  void SetLeft(std::int32_t left) override { left_ = left; }
-  void SetTop(std::int32_t top) override { top_ = top; }
-
- private:
-  std::int32_t left_, top_, width_, height_;
-};
-
-const std::vector<MonitorRect> kOneFullHd = {{0, 0, 1920, 1080}};
 
 // --- The file's path ---------------------------------------------------------
 
