@@ -94,8 +94,7 @@ void BM_TapeHistoryMemoryPerLine(benchmark::State& state) {
     const std::size_t before = HeapInUse();
     history.GrowTo(lines);
     const std::size_t after = HeapInUse();
-    std::size_t text_bytes = 0;
-    for (const std::string& line : history.tape.Lines()) text_bytes += line.size();
+    const std::size_t text_bytes = history.tape.Lines().TextBytes();
     const auto count = static_cast<double>(history.tape.Lines().size());
     state.counters["heap_bytes_per_line"] = (static_cast<double>(after) - static_cast<double>(before)) /
                                             (count - static_cast<double>(lines / 2));

@@ -12,7 +12,6 @@
 
 #include <QApplication>
 #include <QLineEdit>
-#include <QPlainTextEdit>
 #include <QTest>
 
 #include <malloc.h>

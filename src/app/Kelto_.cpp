@@ -7,11 +7,9 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShowEvent>
-#include <QTextCursor>
 #include <QWindow>
 
 #include <algorithm>
@@ -19,6 +17,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/history_view.h"
 #include "app/key_preview.h"
 #include "app/keypad_layout.h"
 #include "app/platform.h"
@@ -138,18 +137,11 @@ void TForm1::BuildControls() {
         control = CheckBox1;
         break;
       case ControlKind::HistoryPanel:
-        Memo1 = new QPlainTextEdit(container);
-        Memo1->setReadOnly(true);
-        // Read-only like the display, but the keyboard may still move and
-        // select (Tab to the panel, Ctrl+A, Ctrl+C copies the tape).
-        Memo1->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
-        Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+        // Shows the tape's own lines; read-only, unwrapped, with a caret and
+        // selection for the keyboard and mouse (Ctrl+A, Ctrl+C copies).
+        Memo1 = new HistoryView(tape_.Lines(), container);
         Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-        Memo1->setTabChangesFocus(true);
-        // Nothing in the panel can be undone; an undo record per appended
-        // line would only hold memory.
-        Memo1->setUndoRedoEnabled(false);
         control = Memo1;
         break;
     }
@@ -297,8 +289,8 @@ void TForm1::FormKeyPress(const QString& text) {
 }
 
 void TForm1::CopyToClipboard() {
-  if (focusWidget() == Memo1 && Memo1->textCursor().hasSelection()) {
-    Memo1->copy();
+  if (focusWidget() == Memo1 && Memo1->HasSelection()) {
+    Memo1->Copy();
   } else {
     QGuiApplication::clipboard()->setText(edhyouj->text());
   }
@@ -319,21 +311,8 @@ void TForm1::SetApplicationTitle(const std::string& title) {
 
 void TForm1::FocusEquals() { btnwa->setFocus(Qt::OtherFocusReason); }
 
-void TForm1::LineAppended(const std::string& line) {
-  // Appended at the end as a new line; the first line goes into the empty
-  // document's one block, so an empty first line still counts as a line.
-  QTextCursor end(Memo1->document());
-  end.movePosition(QTextCursor::End);
-  if (history_lines_ > 0) end.insertBlock();
-  end.insertText(QString::fromStdString(line));
-  ++history_lines_;
-  // The tape follows its newest line.
-  Memo1->verticalScrollBar()->setValue(Memo1->verticalScrollBar()->maximum());
-}
+void TForm1::LineAppended(std::string_view) { Memo1->LineAppended(); }
 
-void TForm1::LinesCleared() {
-  Memo1->clear();
-  history_lines_ = 0;
-}
+void TForm1::LinesCleared() { Memo1->LinesCleared(); }
 
 }  // namespace numira

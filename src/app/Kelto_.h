@@ -20,6 +20,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "app/TaskTrayMini.h"
@@ -29,11 +30,11 @@
 class QCheckBox;
 class QFrame;
 class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 
 namespace numira {
 
+class HistoryView;
 class KeyPreview;
 
 // What the frame handlers reach outside the window. The program keeps the
@@ -141,7 +142,7 @@ class TForm1 : public QWidget, public EngineSurroundings, public HistoryObserver
   void FocusEquals() override;
 
   // HistoryObserver: `Memo1` follows the tape line by line.
-  void LineAppended(const std::string& line) override;
+  void LineAppended(std::string_view line) override;
   void LinesCleared() override;
 
   QFrame* Panel1 = nullptr;
@@ -151,7 +152,7 @@ class TForm1 : public QWidget, public EngineSurroundings, public HistoryObserver
   QPushButton* BitBtn1 = nullptr;
   QPushButton* BitBtn2 = nullptr;
   QCheckBox* CheckBox1 = nullptr;
-  QPlainTextEdit* Memo1 = nullptr;
+  HistoryView* Memo1 = nullptr;
   TTaskTrayMini* TaskTrayMini1 = nullptr;
 
  signals:
@@ -181,7 +182,6 @@ class TForm1 : public QWidget, public EngineSurroundings, public HistoryObserver
   bool stay_on_top_ = false;
   bool standard_view_ = true;
   QString application_title_;
-  int history_lines_ = 0;
   bool release_ends_double_click_ = false;
   std::vector<QWidget*> keypad_order_;
   std::unique_ptr<KeyPreview> key_preview_;

@@ -61,8 +61,8 @@ std::string ErrorBoxText(std::string_view message) {
 Tape::Tape(Calculator& engine, EngineSurroundings& surroundings)
     : engine_(engine), out_(surroundings) {}
 
-void Tape::AppendLine(std::string line) {
-  lines_.push_back(std::move(line));
+void Tape::AppendLine(std::string_view line) {
+  lines_.push_back(line);
   if (observer_ != nullptr) observer_->LineAppended(lines_.back());
 }
 

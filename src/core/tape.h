@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "core/calc.h"
+#include "core/history_lines.h"
 
 namespace numira {
 
@@ -37,7 +38,8 @@ Action ActionForKey(NamedKey key);
 class HistoryObserver {
  public:
   virtual ~HistoryObserver() = default;
-  virtual void LineAppended(const std::string& line) = 0;
+  // `line` is valid for the call only.
+  virtual void LineAppended(std::string_view line) = 0;
   virtual void LinesCleared() = 0;
 };
 
@@ -72,15 +74,15 @@ class Tape {
   // A non-character key (Backspace, Home, Enter).
   void PressKey(NamedKey key);
 
-  const std::vector<std::string>& Lines() const { return lines_; }
+  const HistoryLines& Lines() const { return lines_; }
 
  private:
-  void AppendLine(std::string line);
+  void AppendLine(std::string_view line);
 
   Calculator& engine_;
   EngineSurroundings& out_;
   HistoryObserver* observer_ = nullptr;
-  std::vector<std::string> lines_;
+  HistoryLines lines_;
 };
 
 // The display field and the application title as two plain strings: the

@@ -197,7 +197,11 @@ int Run(int argc, char** argv) {
   }
 
   std::string out;
-  for (const std::string& line : tape.Lines()) out += "history\t" + line + "\n";
+  for (const std::string_view line : tape.Lines()) {
+    out += "history\t";
+    out += line;
+    out += '\n';
+  }
   for (const std::string& text : errors) out += "error\t" + text + "\n";
   out += "display\t" + surroundings.display + "\n";
   out += "title\t" + surroundings.title + "\n";

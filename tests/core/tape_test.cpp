@@ -18,7 +18,7 @@ using Lines = std::vector<std::string>;
 
 class RecordingObserver : public HistoryObserver {
  public:
-  void LineAppended(const std::string& line) override { seen.push_back(line); }
+  void LineAppended(std::string_view line) override { seen.emplace_back(line); }
   void LinesCleared() override { seen.push_back("<cleared>"); }
   Lines seen;
 };
@@ -110,6 +110,29 @@ TEST_F(TapeTest, ObserverSeesEveryLineAndEveryClear) {
   tape.Perform(Action::Clear);
   Type("=");
   EXPECT_EQ(observer.seen, (Lines{"1+", "2", "=3.00000", "<cleared>", "", "="}));
+}
+
+// The flat line store gives every line back byte for byte, wherever the
+// line boundaries fall: empty lines (first, middle, last), bytes that a
+// separator-based store would split on, and a line longer than the rest.
+TEST(TapeHistoryLines, GiveBackEveryLineByteForByte) {
+  const Lines lines{"", "12+", "", std::string("a\0b", 3), "x\ny", std::string(70'000, '7'), "=", ""};
+  HistoryLines store;
+  for (const std::string& line : lines) {
+    store.push_back(line);
+    EXPECT_EQ(store.back(), line);
+  }
+  EXPECT_EQ(store, lines);
+  ASSERT_EQ(store.size(), lines.size());
+  for (std::size_t i = 0; i < lines.size(); ++i) EXPECT_EQ(store[i], lines[i]) << i;
+  EXPECT_EQ(store.TextBytes(), 3u + 3u + 3u + 70'000u + 1u);
+  EXPECT_FALSE(store == Lines(lines.begin(), lines.end() - 1));
+
+  store.clear();
+  EXPECT_TRUE(store.empty());
+  EXPECT_EQ(store.TextBytes(), 0u);
+  store.push_back("5");
+  EXPECT_EQ(store, Lines{"5"});
 }
 
 // An overflow ends the action where it stands: the operator line is written,
