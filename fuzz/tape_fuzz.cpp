@@ -1,11 +1,15 @@
 // Any key stream (bytes as typed characters; 1, 2, 3 as Backspace, Home and
 // Enter) leaves the engine in one of its three states, raises nothing but the
 // overflow error, and keeps the display equal to the operand text of the state.
+// The tape's flat line store always holds exactly the lines its observer was
+// given, kept here the plain way as a list of strings.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "core/calc.h"
 #include "core/numtext.h"
@@ -23,12 +27,21 @@ bool DisplayMatchesState(const numira::Calculator& engine, const std::string& di
   return !engine.OperatorPending() && display == engine.RightText();
 }
 
+class MirrorObserver : public numira::HistoryObserver {
+ public:
+  void LineAppended(std::string_view line) override { lines.emplace_back(line); }
+  void LinesCleared() override { lines.clear(); }
+  std::vector<std::string> lines;
+};
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   numira::TextSurroundings out;
   numira::Calculator engine(out);
   numira::Tape tape(engine, out);
+  MirrorObserver mirror;
+  tape.SetObserver(&mirror);
   engine.clia();
   for (std::size_t i = 0; i < size; ++i) {
     try {
@@ -47,6 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         engine.OperatorCode() != '/') {
       std::abort();
     }
+    const numira::HistoryLines& lines = tape.Lines();
+    if (lines.size() != mirror.lines.size()) std::abort();
+    if (!lines.empty() && lines.back() != mirror.lines.back()) std::abort();
   }
+  if (!(tape.Lines() == mirror.lines)) std::abort();
   return 0;
 }

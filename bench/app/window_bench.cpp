@@ -207,7 +207,7 @@ void BM_HistoryMemoryPerLine(benchmark::State& state) {
     state.counters["text_bytes_per_line"] = static_cast<double>(text_bytes) / added;
   }
 }
-BENCHMARK(BM_HistoryMemoryPerLine)->Arg(100'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_HistoryMemoryPerLine)->Arg(100'000)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
 
 // A digit typed onto an operand of range(0) digits, and the backspace that
 // takes it off again: each shows the whole operand once more, so the cost

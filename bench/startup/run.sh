@@ -3,21 +3,26 @@
 # measured side by side on a private X server:
 #
 #   bench/startup/run.sh [-n RUNS] [--cold] [--no-tray] [--no-session-bus]
+#                        [--baseline KELTO]
 #
 # Starts Xvfb on a free display, openbox, a private session bus and trayer
 # (a notification area, so kelto's tray icon has a host), then runs each
 # program once to warm the caches and RUNS times (default 20) after that,
-# kelto and floor alternating. first_map reports, per run, the milliseconds
-# from exec to the first viewable top-level window and VmRSS / VmHWM one
-# second later, and the CPU time the program had used by the map (which,
-# unlike the wall time, hardly moves when other programs load the machine),
-# then closes the window the ordinary way. kelto runs from a copy in a
+# kelto and floor (and a baseline) in rotation. first_map reports, per run,
+# the milliseconds from exec to the first viewable top-level window and
+# VmRSS / VmHWM one second later, and the CPU time the program had used by
+# the map (which, unlike the wall time, hardly moves when other programs load
+# the machine), then closes the window the ordinary way. kelto runs from a copy in a
 # scratch folder, so its settings file lands there.
 #
 #   --cold            drop the page cache before every run (root only; this
 #                     slows every other program on the machine for a moment)
 #   --no-tray         no tray host
 #   --no-session-bus  no session bus (DBUS_SESSION_BUS_ADDRESS unset)
+#   --baseline KELTO  also measure another kelto executable (say, one built
+#                     from an earlier commit) in the same rotation, as
+#                     "baseline", so a change is seen before and after in one
+#                     run beside the same floor
 #
 # The locale is ja_JP.UTF-8. When the machine has not generated it, it is
 # compiled into the scratch folder and used through LOCPATH for this run only;
@@ -34,17 +39,23 @@ runs=20
 cold=0
 tray=1
 session_bus=1
+baseline=
 while [ $# -gt 0 ]; do
   case "$1" in
     -n) runs="$2"; shift 2 ;;
     --cold) cold=1; shift ;;
     --no-tray) tray=0; shift ;;
     --no-session-bus) session_bus=0; shift ;;
-    -h|--help) sed -n '2,25p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    --baseline) baseline="$2"; shift 2 ;;
+    -h|--help) sed -n '2,31p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
 case "$runs" in ''|*[!0-9]*|0) echo "run.sh: -n needs a positive number" >&2; exit 2 ;; esac
+if [ -n "$baseline" ] && [ ! -x "$baseline" ]; then
+  echo "run.sh: --baseline needs an executable kelto, not '$baseline'" >&2
+  exit 2
+fi
 if [ "$cold" = 1 ] && [ ! -w /proc/sys/vm/drop_caches ]; then
   echo "run.sh: --cold needs write access to /proc/sys/vm/drop_caches (root)" >&2
   exit 2
@@ -76,6 +87,7 @@ trap cleanup EXIT
 
 cp "$build/src/app/kelto" "$scratch/kelto"
 cp "$build/bench/floor" "$scratch/floor"
+[ -n "$baseline" ] && cp "$baseline" "$scratch/baseline"
 
 # Locale. (bash itself cannot see the private LOCPATH and would warn when LANG
 # changes; the programs started below do see it.)
@@ -132,10 +144,15 @@ measure() {  # program name, result file
 }
 
 programs=(kelto floor)
+[ -n "$baseline" ] && programs+=(baseline)
 for p in "${programs[@]}"; do measure "$p" /dev/null; done  # warm-up
+# Each run starts with the next program, so none always follows another.
 for ((i = 0; i < runs; i++)); do
-  if ((i % 2 == 0)); then order=(kelto floor); else order=(floor kelto); fi
-  for p in "${order[@]}"; do measure "$p" "$scratch/$p.results"; done
+  n=${#programs[@]}
+  for ((j = 0; j < n; j++)); do
+    p=${programs[(i + j) % n]}
+    measure "$p" "$scratch/$p.results"
+  done
 done
 
 # Median, min and max of one column (2: map_ms, 4: rss_kib, 6: hwm_kib,
@@ -153,7 +170,8 @@ cold_note="warm cache"
 [ "$cold" = 1 ] && cold_note="cold page cache before every run"
 echo "Numira start-up, $(date -u +%Y-%m-%d), $(git -C "$top" rev-parse --short HEAD 2>/dev/null || echo '?')"
 echo "Xvfb + openbox$([ "$tray" = 1 ] && echo ' + trayer')$([ "$session_bus" = 1 ] && echo ' + session bus'), $locale_note, $cold_note"
-echo "$runs runs each after one warm-up, alternating; RelWithDebInfo build in $build"
+echo "$runs runs each after one warm-up, in rotation; RelWithDebInfo build in $build"
+[ -n "$baseline" ] && echo "baseline: $baseline"
 echo
 echo "| program | ms to first mapped window: median (min-max) | CPU ms until then: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median |"
 echo "|---|---|---|---|---|"
@@ -168,14 +186,18 @@ for p in "${programs[@]}"; do
   median_cpu[$p]=$cm
   label=$p
   [ "$p" = floor ] && label="floor (bare Qt 6 window)"
+  [ "$p" = baseline ] && label="baseline (kelto from --baseline)"
   echo "| $label | $mm ($mn-$mx) | $cm | $rm ($rn-$rx) | $hm |"
 done
 echo
-awk -v km="${median_map[kelto]}" -v fm="${median_map[floor]}" \
-    -v kc="${median_cpu[kelto]}" -v fc="${median_cpu[floor]}" \
-    -v kr="${median_rss[kelto]}" -v fr="${median_rss[floor]}" 'BEGIN {
-  printf "kelto / floor: start-up %.2fx, CPU until mapped %.2fx, VmRSS %+.1f MiB\n", km / fm, kc / fc, kr - fr
-}'
+for p in "${programs[@]}"; do
+  [ "$p" = floor ] && continue
+  awk -v p="$p" -v km="${median_map[$p]}" -v fm="${median_map[floor]}" \
+      -v kc="${median_cpu[$p]}" -v fc="${median_cpu[floor]}" \
+      -v kr="${median_rss[$p]}" -v fr="${median_rss[floor]}" 'BEGIN {
+    printf "%s / floor: start-up %.2fx, CPU until mapped %.2fx, VmRSS %+.1f MiB\n", p, km / fm, kc / fc, kr - fr
+  }'
+done
 for p in "${programs[@]}"; do
   if [ -s "$scratch/$p.stderr" ]; then
     echo
