@@ -337,7 +337,9 @@ void HistoryView::mouseDoubleClickEvent(QMouseEvent* event) {
   QTextBoundaryFinder finder(QTextBoundaryFinder::Word, text);
   finder.setPosition(at.column);
   qsizetype start = at.column;
-  if (!(finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem)) start = std::max<qsizetype>(0, finder.toPreviousBoundary());
+  if (!(finder.boundaryReasons() & QTextBoundaryFinder::StartOfItem)) {
+    start = std::max<qsizetype>(0, finder.toPreviousBoundary());
+  }
   finder.setPosition(at.column);
   qsizetype end = at.column;
   if (!(finder.boundaryReasons() & QTextBoundaryFinder::EndOfItem) || end == start) {
