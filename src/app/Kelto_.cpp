@@ -8,7 +8,6 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QShowEvent>
 #include <QWindow>
 
