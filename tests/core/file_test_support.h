@@ -184,4 +184,17 @@ class FakeWindow : public SettingsWindow {
 
 inline const std::vector<MonitorRect> kOneFullHd = {{0, 0, 1920, 1080}};
 
+// Saves window 325, 153, always-on-top off, standard view on. Returns the
+// error message, or the empty text when the save went through.
+inline std::string SaveReportingError(const std::string& path) {
+  FakeWindow window(325, 153);
+  bool stay = false, waid = true;
+  try {
+    SaveSettings(path, window, {stay, waid});
+  } catch (const SettingsWriteError& error) {
+    return error.what();
+  }
+  return std::string();
+}
+
 }  // namespace numira::testing

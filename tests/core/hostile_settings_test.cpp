@@ -30,6 +30,7 @@ using testing::FakeWindow;
 using testing::kOneFullHd;
 using testing::ReadBytes;
 using testing::RunInChild;
+using testing::SaveReportingError;
 using testing::ScratchFolder;
 using testing::WriteBytes;
 
@@ -50,19 +51,6 @@ std::string LoadedValues(const std::string& path) {
          (waid ? "1" : "0");
 }
 const std::string kDefaults = "0,0,0,1";
-
-// Saves window 325, 153, always-on-top off, standard view on. Returns the
-// error message, or the empty text when the save went through.
-std::string SaveReportingError(const std::string& path) {
-  FakeWindow window(325, 153);
-  bool stay = false, waid = true;
-  try {
-    SaveSettings(path, window, {stay, waid});
-  } catch (const SettingsWriteError& error) {
-    return error.what();
-  }
-  return std::string();
-}
 
 [[maybe_unused]] const bool kSavesBesideItselfWhenAsked = [] {
   if (std::getenv(kSaveBesideMeVariable) == nullptr) return false;

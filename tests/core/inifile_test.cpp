@@ -24,6 +24,7 @@ using testing::FakeWindow;
 using testing::kOneFullHd;
 using testing::ReadBytes;
 using testing::RunInChild;
+using testing::SaveReportingError;
 using testing::ScratchFolder;
 using testing::WriteBytes;
 
@@ -193,15 +194,8 @@ TEST(SettingsSave, UnwritableFileRaisesWithThePathAndWritesNothing) {
     }
     // The read-only folder as "nobody", since root may write anywhere.
     testing::ChildResult result = RunInChild({!c.make_directory, std::nullopt}, [&](std::string& report) {
-      FakeWindow window(325, 153);
-      bool stay = false, waid = true;
-      try {
-        SaveSettings(path, window, {stay, waid});
-      } catch (const SettingsWriteError& error) {
-        report = error.what();
-        return 0;
-      }
-      return 1;
+      report = SaveReportingError(path);
+      return report.empty() ? 1 : 0;
     });
     EXPECT_EQ(result.exit_code, 0) << c.what << ": the save must raise";
     EXPECT_EQ(result.output, path + " に書き込めません") << c.what;
@@ -215,15 +209,8 @@ TEST(SettingsSave, KeysBeforeAFailedWriteStayWritten) {
   const std::string path = folder / "kelto.ini";
   // 40 bytes hold top and left (28 bytes) but not the [formmein] section too.
   testing::ChildResult result = RunInChild({false, 40}, [&](std::string& report) {
-    FakeWindow window(325, 153);
-    bool stay = false, waid = true;
-    try {
-      SaveSettings(path, window, {stay, waid});
-    } catch (const SettingsWriteError& error) {
-      report = error.what();
-      return 0;
-    }
-    return 1;
+    report = SaveReportingError(path);
+    return report.empty() ? 1 : 0;
   });
   EXPECT_EQ(result.exit_code, 0);
   EXPECT_EQ(result.output, path + " に書き込めません");
