@@ -57,7 +57,6 @@ struct History {
 // most 2% (or 10 lines) before it is refilled, untimed. p99_ns shows the
 // occasional growth of the line list, which the mean spreads out.
 void BM_TapeHistoryAppendPerLine(benchmark::State& state) {
-  numira::SetSeparators('.', ',');
   const auto lines = static_cast<std::size_t>(state.range(0));
   const std::size_t slack = std::max<std::size_t>(10, lines / 50);
   History history;
@@ -86,7 +85,6 @@ BENCHMARK(BM_TapeHistoryAppendPerLine)
 // Heap per line: the growth of the heap from range(0) / 2 to range(0) lines
 // (the line list's spare capacity included), beside the text's own bytes.
 void BM_TapeHistoryMemoryPerLine(benchmark::State& state) {
-  numira::SetSeparators('.', ',');
   const auto lines = static_cast<std::size_t>(state.range(0));
   for (auto _ : state) {
     History history;

@@ -24,6 +24,7 @@
 #include "core/inifile_.h"
 #include "core/numtext.h"
 #include "core/tape.h"
+#include "core/text_surroundings.h"
 
 namespace {
 
@@ -54,7 +55,6 @@ double TimeAction(numira::Tape& tape, numira::Action action) {
 // not parse: ignored), an operator (quotes the operand on the tape; the
 // value is beyond every range: "convert error").
 void BM_MillionDigitOperand(benchmark::State& state) {
-  numira::SetSeparators('.', ',');
   constexpr int kDigits = 1'000'000;
   for (auto _ : state) {
     numira::TextSurroundings out;
@@ -80,7 +80,6 @@ BENCHMARK(BM_MillionDigitOperand)->Iterations(1)->Unit(benchmark::kSecond);
 // 100,000 history lines: "+3=" again and again writes three lines each time
 // (15.00000+, 3, =18.00000). Then the next "+3=" and a clear of the tape.
 void BM_HundredThousandHistoryLines(benchmark::State& state) {
-  numira::SetSeparators('.', ',');
   constexpr std::size_t kLines = 100'000;
   for (auto _ : state) {
     numira::TextSurroundings out;

@@ -30,7 +30,7 @@ const std::string& LongText() {
 }
 
 void BM_ParseNumberText(benchmark::State& state, const std::string& text) {
-  for (auto _ : state) benchmark::DoNotOptimize(numira::ParseNumberText(text));
+  for (auto _ : state) benchmark::DoNotOptimize(numira::ParseNumberText(text, {}));
 }
 void BM_Strtold(benchmark::State& state, const std::string& text) {
   for (auto _ : state) benchmark::DoNotOptimize(std::strtold(text.c_str(), nullptr));
@@ -41,10 +41,10 @@ BENCHMARK_CAPTURE(BM_ParseNumberText, digits400, LongText());
 BENCHMARK_CAPTURE(BM_Strtold, digits400, LongText());
 
 void BM_FormatResultText(benchmark::State& state, double value) {
-  for (auto _ : state) benchmark::DoNotOptimize(numira::FormatResultText(value));
+  for (auto _ : state) benchmark::DoNotOptimize(numira::FormatResultText(value, {}));
 }
 void BM_FormatGeneralText(benchmark::State& state, double value) {
-  for (auto _ : state) benchmark::DoNotOptimize(numira::FormatGeneralText(value));
+  for (auto _ : state) benchmark::DoNotOptimize(numira::FormatGeneralText(value, {}));
 }
 void BM_SnprintfFiveDecimals(benchmark::State& state, double value) {
   char buffer[512];

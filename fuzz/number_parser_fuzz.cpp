@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   bool accepted = false;
   numira::Extended value = 0;
   try {
-    value = numira::ParseNumberText(text);
+    value = numira::ParseNumberText(text, numira::Separators{});
     accepted = true;
   } catch (const numira::ConversionError&) {
   }
@@ -52,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Its texts read back, and rounding to double fails only by overflow.
     try {
       const double d = numira::RoundToDouble(value);
-      numira::ParseNumberText(numira::FormatGeneralText(d));
-      numira::FormatResultText(d);
+      numira::ParseNumberText(numira::FormatGeneralText(d, {}), {});
+      numira::FormatResultText(d, {});
     } catch (const numira::FloatOverflowError&) {
       if (std::fabs(value) <= 1.7976931348623157e308L) std::abort();
     }

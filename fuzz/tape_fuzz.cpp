@@ -14,6 +14,7 @@
 #include "core/calc.h"
 #include "core/numtext.h"
 #include "core/tape.h"
+#include "core/text_surroundings.h"
 
 namespace {
 

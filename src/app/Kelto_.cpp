@@ -20,6 +20,7 @@
 #include "app/key_preview.h"
 #include "app/keypad_layout.h"
 #include "app/platform.h"
+#include "core/error_box_text.h"
 
 namespace numira {
 
@@ -300,6 +301,14 @@ std::string TForm1::DisplayText() const { return edhyouj->text().toStdString(); 
 void TForm1::SetDisplayText(const std::string& text) {
   edhyouj->setText(QString::fromStdString(text));
   // Like a set window text, show the text from its start.
+  edhyouj->setCursorPosition(0);
+}
+
+void TForm1::AppendDisplayText(std::string_view text) {
+  // Stays in QString: no round trip of the whole operand through UTF-8. The
+  // line edit still lays out its whole text again on every change, so a key
+  // on a long operand costs the widget time in proportion to its length.
+  edhyouj->setText(edhyouj->text() + QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
   edhyouj->setCursorPosition(0);
 }
 

@@ -138,6 +138,7 @@ class TForm1 : public QWidget, public EngineSurroundings, public HistoryObserver
   // EngineSurroundings: the display field, the application title and "=".
   std::string DisplayText() const override;
   void SetDisplayText(const std::string& text) override;
+  void AppendDisplayText(std::string_view text) override;
   void SetApplicationTitle(const std::string& title) override;
   void FocusEquals() override;
 

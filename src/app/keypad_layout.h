@@ -8,7 +8,7 @@
 #include <span>
 #include <string_view>
 
-#include "core/tape.h"
+#include "core/key_map.h"
 
 namespace numira::layout {
 

@@ -11,14 +11,16 @@
 #include "app/Kelto_.h"
 #include "app/helupu_.h"
 #include "app/platform.h"
-#include "core/numtext.h"
+#include "core/separators.h"
 
 int main(int argc, char** argv) {
   numira::platform::PreferX11Platform();
   QApplication app(argc, argv);
-  numira::LoadSeparators();
+  const numira::Separators separators = numira::LoadSeparators();
   numira::TrayModule::Instance();
   std::unique_ptr<numira::TForm1> Form1 = numira::TForm1::Create();
+  // Nothing is parsed or formatted before the event loop runs.
+  Form1->History().SetSeparators(separators);
   auto Formvajon = std::make_unique<numira::TFormvajon>(Form1.get());
   numira::Formvajon = Formvajon.get();
   numira::platform::KeepOffTaskbar(numira::platform::NotificationAreaAvailable());

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/extended_precision.h"
 #include "core/numtext.h"
 
 namespace numira {
@@ -18,28 +19,49 @@ Extended ExtendedQuotient(double left, double right) {
   return static_cast<Extended>(left) / static_cast<Extended>(right);
 }
 
+// One operation with the 64-bit significand; any other code gives 0. Not
+// inlined, so that it stays inside the caller's ExtendedPrecision.
+[[gnu::noinline]] Extended ExtendedOperation(char op, double left_value, double right_value) {
+  const Extended left = left_value;
+  const Extended right = right_value;
+  switch (op) {
+    case '*': return left * right;
+    case '+': return left + right;
+    case '-': return left - right;
+    case '/': return ExtendedQuotient(left_value, right_value);
+    default: return 0.0L;
+  }
+}
+
 }  // namespace
 
-Calculator::Calculator(EngineSurroundings& surroundings) : out_(surroundings) {}
+Calculator::Calculator(EngineSurroundings& surroundings, Separators separators)
+    : out_(surroundings), separators_(separators) {}
 
 EngineState Calculator::State() const {
   if (!left_entry_) return EngineState::EnteringRight;
   return operator_pending_ ? EngineState::OperatorPending : EngineState::EnteringLeft;
 }
 
-double Calculator::ParseOperand(std::string_view text) {
+double Calculator::ParseOperand(std::string_view text) const {
   // The result format groups digits with the thousands separator, which the
   // parser never accepts; a chained result must read back as the same number.
   std::string bare(text);
-  std::erase(bare, ThousandSeparator());
-  return RoundToDouble(ParseNumberText(bare));
+  std::erase(bare, separators_.thousands);
+  return RoundToDouble(ParseNumberText(bare, separators_));
 }
 
 std::string& Calculator::CurrentText() { return left_entry_ ? left_text_ : right_text_; }
 
+void Calculator::ShowCurrentText() {
+  out_.SetDisplayText(CurrentText());
+  display_is_current_text_ = true;
+}
+
 void Calculator::ShowConvertError() {
   clia();
   out_.SetDisplayText(kConvertErrorText);
+  display_is_current_text_ = false;
   out_.FocusEquals();
 }
 
@@ -52,21 +74,27 @@ void Calculator::clia() {
   left_text_.clear();
   right_text_.clear();
   operator_code_ = '_';
-  out_.SetDisplayText(std::string());
+  ShowCurrentText();  // the empty left operand text
   operator_pending_ = false;
   out_.FocusEquals();
 }
 
 void Calculator::tenki(std::string_view text) {
+  bool extends_display = display_is_current_text_;
   if (operator_pending_) {
     // The first entry after an operator starts the right operand, which is
-    // always empty here: every evaluation and every clear empties it.
+    // always empty here: every evaluation and every clear empties it. The
+    // display still shows the left operand.
     operator_pending_ = false;
     left_entry_ = false;
+    extends_display = false;
   }
-  std::string& current = CurrentText();
-  current.append(text);
-  out_.SetDisplayText(current);
+  CurrentText().append(text);
+  if (extends_display) {
+    out_.AppendDisplayText(text);
+  } else {
+    ShowCurrentText();
+  }
   out_.FocusEquals();
 }
 
@@ -98,27 +126,27 @@ void Calculator::wakeisan() {
   // One operation with the 64-bit significand, rounded once to double. The
   // rounding throws FloatOverflowError for a result beyond the double range,
   // leaving everything but RightValue as it was.
-  const Extended left = left_value_;
-  const Extended right = right_value_;
   Extended exact = 0.0L;
-  switch (operator_code_) {
-    case '*': exact = left * right; break;
-    case '+': exact = left + right; break;
-    case '-': exact = left - right; break;
-    case '/': exact = ExtendedQuotient(left_value_, right_value_); break;
-    default: break;
+  {
+    const ExtendedPrecision precision;
+    exact = ExtendedOperation(operator_code_, left_value_, right_value_);
   }
   result_value_ = RoundToDouble(exact);
-  left_text_ = FormatResultText(result_value_);
-  out_.SetDisplayText(left_text_);
-  out_.SetApplicationTitle(left_text_);
+  left_text_ = FormatResultText(result_value_, separators_);
   right_text_.clear();
   left_entry_ = true;
+  ShowCurrentText();
+  out_.SetApplicationTitle(left_text_);
   out_.FocusEquals();
 }
 
 double Calculator::warizan(double left, double right) {
-  return RoundToDouble(ExtendedQuotient(left, right));
+  Extended quotient = 0.0L;
+  {
+    const ExtendedPrecision precision;
+    quotient = ExtendedOperation('/', left, right);
+  }
+  return RoundToDouble(quotient);
 }
 
 void Calculator::BsKii() {
@@ -127,7 +155,7 @@ void Calculator::BsKii() {
   work_text_ = out_.DisplayText();
   if (!work_text_.empty()) work_text_.pop_back();
   CurrentText() = work_text_;
-  out_.SetDisplayText(CurrentText());
+  ShowCurrentText();
   out_.FocusEquals();
 }
 
@@ -140,9 +168,9 @@ void Calculator::PramaiKii() {
     return;
   }
   // The general format writes -0 as "0", so a sign change on zero shows 0.
-  work_text_ = FormatGeneralText(-value);
+  work_text_ = FormatGeneralText(-value, separators_);
   CurrentText() = work_text_;
-  out_.SetDisplayText(CurrentText());
+  ShowCurrentText();
   out_.FocusEquals();
 }
 

@@ -6,7 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "core/separators.h"
+
 namespace numira {
+
+// The application title before the first result.
+inline constexpr const char* kInitialApplicationTitle = "電卓";
 
 // What the engine needs from the window around it. The main window binds these
 // to its widgets; kelto-tape binds them to strings; tests bind them to recorders.
@@ -15,6 +20,11 @@ class EngineSurroundings {
   virtual ~EngineSurroundings() = default;
   virtual std::string DisplayText() const = 0;
   virtual void SetDisplayText(const std::string& text) = 0;
+  // Appends `text` to the display. The engine calls it only while the display
+  // shows what the engine last put there (the display is its output alone),
+  // so that typing onto a long operand costs each digit the same. Override it
+  // where the display can take appended text without a copy of the whole.
+  virtual void AppendDisplayText(std::string_view text) { SetDisplayText(DisplayText().append(text)); }
   virtual void SetApplicationTitle(const std::string& title) = 0;
   // Moves the keyboard focus to the "=" button.
   virtual void FocusEquals() = 0;
@@ -27,14 +37,21 @@ class Calculator {
  public:
   static constexpr const char* kConvertErrorText = "convert error";
 
-  explicit Calculator(EngineSurroundings& surroundings);
+  explicit Calculator(EngineSurroundings& surroundings, Separators separators = {});
+
+  // The separators every later parse and format uses. A new value (the user
+  // changed the regional settings) takes effect with the next command; texts
+  // already shown stay as they are.
+  void SetSeparators(Separators separators) { separators_ = separators; }
+  Separators CurrentSeparators() const { return separators_; }
 
   // clia: clear all. Empty display, no operator, state Entering left; focus "=".
   // Leaves the application title alone.
   void clia();
 
   // tenki ("key in"): appends "0".."9", the decimal separator or "000" to the
-  // operand being typed and shows the whole operand. Nothing is validated here:
+  // operand being typed and shows the whole operand (by appending to the
+  // display when it already shows the rest). Nothing is validated here:
   // "007", "1.2.3" and "000" first are all kept as typed.
   void tenki(std::string_view text);
 
@@ -79,11 +96,17 @@ class Calculator {
 
  private:
   // Strips the thousands separator and parses; throws ConversionError.
-  static double ParseOperand(std::string_view text);
+  double ParseOperand(std::string_view text) const;
   void ShowConvertError();
   std::string& CurrentText();
+  // Sets the display to the current operand text.
+  void ShowCurrentText();
 
   EngineSurroundings& out_;
+  Separators separators_;
+  // Whether the display holds exactly the current operand text, as the last
+  // command left it: then typing appends to the display instead of setting it.
+  bool display_is_current_text_ = false;
   bool left_entry_ = true;
   bool operator_pending_ = false;
   char operator_code_ = '_';

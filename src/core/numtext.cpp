@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "core/extended_precision.h"
 #include "core/pow10_tables.h"
 
 namespace numira {
@@ -20,7 +21,12 @@ namespace {
 // flags included) comes back when the parse ends, whatever the outcome.
 class QuietFloatEnvironment {
  public:
-  QuietFloatEnvironment() { std::feholdexcept(&caller_); }
+  QuietFloatEnvironment() {
+    std::feholdexcept(&caller_);
+    // mingw-w64's feholdexcept clears only the x87 flags, while fetestexcept
+    // reads the SSE flags too: a stale SSE "invalid" would reject a valid text.
+    std::feclearexcept(FE_ALL_EXCEPT);
+  }
   ~QuietFloatEnvironment() {
     std::feclearexcept(FE_ALL_EXCEPT);
     std::fesetenv(&caller_);
@@ -44,8 +50,22 @@ Extended AppendDigit(Extended m, char digit) {
   return m + static_cast<Extended>(digit - '0');
 }
 
+// ScalePow10 under the precision its caller has set.
+[[gnu::noinline]] Extended ScaleAtFullPrecision(Extended x, int k) {
+  if (k == 0) return x;
+  const unsigned a = k < 0 ? 0u - static_cast<unsigned>(k) : static_cast<unsigned>(k);
+  if (a >= 5120) return k < 0 ? Extended{0} : HUGE_VALL;
+  const bool multiply = k > 0;
+  auto apply = [&](Extended factor) { x = multiply ? x * factor : x / factor; };
+  apply(pow10::kSmall[a % 32]);
+  if ((a / 32) % 16 != 0) apply(pow10::kMiddle[(a / 32) % 16]);
+  if (a / 512 != 0) apply(pow10::kLarge[a / 512]);
+  return x;
+}
+
 // The syntax and arithmetic of the parser; nullopt for a text of the wrong form.
-std::optional<Extended> ReadNumber(std::string_view text, char decimal) {
+// Not inlined, so that the arithmetic stays between the environment changes.
+[[gnu::noinline]] std::optional<Extended> ReadNumber(std::string_view text, char decimal) {
   std::size_t i = 0;
   const std::size_t end = text.size();
   while (i < end && text[i] == ' ') ++i;
@@ -93,7 +113,7 @@ std::optional<Extended> ReadNumber(std::string_view text, char decimal) {
   // a fraction of millions of digits within int.
   std::int64_t scale = exponent - fraction_digits;
   if (scale < -6000) scale = -6000;
-  m = ScalePow10(m, static_cast<int>(scale));
+  m = ScaleAtFullPrecision(m, static_cast<int>(scale));
   return negative ? -m : m;
 }
 
@@ -102,7 +122,7 @@ std::string EighteenDigits(Extended t) {
   auto n = static_cast<std::uint64_t>(t);
   std::string s(18, '0');
   for (int i = 17; i >= 0 && n != 0; --i) {
-    s[i] = static_cast<char>('0' + n % 10);
+    s[static_cast<std::size_t>(i)] = static_cast<char>('0' + n % 10);
     n /= 10;
   }
   return s;
@@ -119,45 +139,8 @@ std::string LeadingDigits(const std::string& d, int count) {
   return s;
 }
 
-}  // namespace
-
-FloatOverflowError::FloatOverflowError() : std::runtime_error("浮動小数点数のオーバーフロー") {}
-
-Extended ParseNumberText(std::string_view text) {
-  std::optional<Extended> value;
-  {
-    QuietFloatEnvironment environment;
-    value = ReadNumber(text, DecimalSeparator());
-    if (value) {
-      // The volatile store keeps the arithmetic ahead of the flag test.
-      volatile Extended finished = *value;
-      static_cast<void>(finished);
-      if (environment.RangeLeft()) value.reset();
-    }
-  }
-  if (!value) throw ConversionError("'" + std::string(text) + "' は浮動小数点数ではありません");
-  return *value;
-}
-
-double RoundToDouble(Extended value) {
-  const double rounded = static_cast<double>(value);
-  if (std::isinf(rounded) && std::isfinite(value)) throw FloatOverflowError();
-  return rounded;
-}
-
-Extended ScalePow10(Extended x, int k) {
-  if (k == 0) return x;
-  const unsigned a = k < 0 ? 0u - static_cast<unsigned>(k) : static_cast<unsigned>(k);
-  if (a >= 5120) return k < 0 ? Extended{0} : HUGE_VALL;
-  const bool multiply = k > 0;
-  auto apply = [&](Extended factor) { x = multiply ? x * factor : x / factor; };
-  apply(pow10::kSmall[a % 32]);
-  if ((a / 32) % 16 != 0) apply(pow10::kMiddle[(a / 32) % 16]);
-  if (a / 512 != 0) apply(pow10::kLarge[a / 512]);
-  return x;
-}
-
-DecimalRecord DecimalDigits(Extended value, int precision, int decimals) {
+// DecimalDigits under the precision its caller has set.
+[[gnu::noinline]] DecimalRecord DecimalDigitsAtFullPrecision(Extended value, int precision, int decimals) {
   DecimalRecord record;
   switch (std::fpclassify(value)) {
     case FP_ZERO:
@@ -180,7 +163,7 @@ DecimalRecord DecimalDigits(Extended value, int precision, int decimals) {
   int exponent = ((binary_exponent * 19728) >> 16) + 1;
 
   // Reduce to an 18-digit integer; each step rounds in extended, ties to even.
-  Extended t = std::nearbyint(ScalePow10(std::fabs(value), 18 - exponent));
+  Extended t = std::nearbyint(ScaleAtFullPrecision(std::fabs(value), 18 - exponent));
   if (t >= pow10::kTenTo18) {
     t = std::nearbyint(t / 10);
     ++exponent;
@@ -220,15 +203,49 @@ DecimalRecord DecimalDigits(Extended value, int precision, int decimals) {
   return record;
 }
 
-std::string FormatResultText(Extended value) {
-  const DecimalRecord r = DecimalDigits(value, 18, 5);
-  if (r.Exponent == DecimalRecord::kInfinity || r.Exponent == DecimalRecord::kNaN ||
-      r.Exponent > 18) {
-    return FormatGeneralText(value);
+}  // namespace
+
+FloatOverflowError::FloatOverflowError() : std::runtime_error("浮動小数点数のオーバーフロー") {}
+
+Extended ParseNumberText(std::string_view text, Separators separators) {
+  Extended value = 0;
+  bool valid = false;
+  {
+    QuietFloatEnvironment environment;
+    const ExtendedPrecision precision;
+    if (const std::optional<Extended> read = ReadNumber(text, separators.decimal)) {
+      // The volatile store keeps the arithmetic ahead of the flag test.
+      volatile Extended finished = *read;
+      value = finished;
+      valid = !environment.RangeLeft();
+    }
   }
+  if (!valid) throw ConversionError("'" + std::string(text) + "' は浮動小数点数ではありません");
+  return value;
+}
+
+double RoundToDouble(Extended value) {
+  const double rounded = static_cast<double>(value);
+  if (std::isinf(rounded) && std::isfinite(value)) throw FloatOverflowError();
+  return rounded;
+}
+
+Extended ScalePow10(Extended x, int k) {
+  const ExtendedPrecision precision;
+  return ScaleAtFullPrecision(x, k);
+}
+
+DecimalRecord DecimalDigits(Extended value, int precision, int decimals) {
+  const ExtendedPrecision full_precision;
+  return DecimalDigitsAtFullPrecision(value, precision, decimals);
+}
+
+std::string FormatResultText(Extended value, Separators separators) {
+  const DecimalRecord r = DecimalDigits(value, 18, 5);
+  if (r.Kind() != DecimalKind::Finite || r.Exponent > 18) return FormatGeneralText(value, separators);
   const int e = r.Exponent;
   const std::string& d = r.Digits;
-  const char thousands = ThousandSeparator();
+  const char thousands = separators.thousands;
 
   std::string text;
   if (r.Negative) text += '-';
@@ -242,7 +259,7 @@ std::string FormatResultText(Extended value) {
   } else {
     text += '0';
   }
-  text += DecimalSeparator();
+  text += separators.decimal;
 
   std::string fraction;
   if (e >= 0) {
@@ -254,14 +271,14 @@ std::string FormatResultText(Extended value) {
   return text + fraction;
 }
 
-std::string FormatGeneralText(Extended value) {
+std::string FormatGeneralText(Extended value, Separators separators) {
   const DecimalRecord r = DecimalDigits(value, 15, 9999);
-  if (r.Exponent == DecimalRecord::kInfinity) return r.Negative ? "-INF" : "INF";
-  if (r.Exponent == DecimalRecord::kNaN) return "NAN";
+  if (r.Kind() == DecimalKind::Infinite) return r.Negative ? "-INF" : "INF";
+  if (r.Kind() == DecimalKind::NaN) return "NAN";
 
   const int e = r.Exponent;
   const std::string& d = r.Digits;
-  const char decimal = DecimalSeparator();
+  const char decimal = separators.decimal;
   std::string text = r.Negative ? "-" : "";
   if (e > 15 || e < -3) {
     text += d.substr(0, 1);

@@ -1,18 +1,23 @@
 #pragma once
 // Number texts <-> values: the parser that judges every operand text, the two
-// formats that write every result and sign change, the locale separators and
-// the 32-bit integer texts of the settings file.
+// formats that write every result and sign change (both with the separators
+// they are given), and the 32-bit integer texts of the settings file.
 //
 // All arithmetic here is done in the x87 80-bit extended format, each single
 // operation rounded to nearest, ties to even, at the full 64-bit significand.
 // The last digits of many texts depend on those rounding steps:
 // 12345678901234.56 is shown as 12,345,678,901,234.56060, not ...56050.
+// The functions set the x87 precision to 64 bits themselves for as long as
+// they compute (see core/extended_precision.h), so a caller running at 53 bits
+// gets the same digits.
 
 #include <cstdint>
 #include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
+
+#include "core/separators.h"
 
 namespace numira {
 
@@ -43,52 +48,24 @@ class FloatOverflowError : public std::runtime_error {
 };
 
 // ---------------------------------------------------------------------------
-// Separators
-
-// The decimal separator (default '.') and the thousands separator (default
-// ','): process-wide single bytes read by every operation of this module at
-// the moment it runs.
-char DecimalSeparator();
-char ThousandSeparator();
-void SetSeparators(char decimal, char thousands);
-
-// Chooses the separator pair from the locale's separator texts (UTF-8, as the
-// C library reports them):
-//   ".", ","        -> '.', ','
-//   ",", "."        -> ',', '.'
-//   ",", "\u00A0"   -> ',', ' '   (a no-break space, U+00A0 or U+202F, stands as ' ')
-//   ",", ""         -> ',', '.'   (empty or multi-byte thousands: ',' by default,
-//                                  which would clash with ',' decimal: then '.')
-//   "",  ""         -> '.', ','
-// A text that is not exactly one byte gives the default for that separator;
-// the two never come out equal: a clash makes the thousands separator '.'
-// when the decimal is ',' and ',' otherwise.
-struct SeparatorPair {
-  char decimal = '.';
-  char thousands = ',';
-};
-SeparatorPair ChooseSeparators(std::string_view decimal_text, std::string_view thousands_text);
-
-// Sets both separators from the user's numeric locale (LC_ALL, LC_NUMERIC,
-// LANG as the C library resolves them) through ChooseSeparators, without
-// changing the process locale. Runs once at start-up.
-void LoadSeparators();
-
-// ---------------------------------------------------------------------------
 // Number texts
 
-// Parses a number text into an extended value.
+// Parses a number text into an extended value. Only separators.decimal is
+// read; the thousands separator is never accepted.
 // Form: blanks (' ' only), optional '+'/'-', digits with at most one decimal
 // separator (at least one of the two present), optional exponent 'E'/'e' with
 // an optional sign and at most the value 4999 (digits may be missing), blanks.
 //   "12", " 12 ", "+12", "007" -> 12      "5." -> 5     ".5" -> 0.5
 //   "." -> 0      "-." -> -0    ".E5" -> 0    "1e" "1e+" "1e-" -> 1
 //   "1e400" -> 1e400 (beyond double, but a valid extended)
+//   with decimal ',': "1,5" -> 1.5 and "1.5" is rejected
 // Throws ConversionError for everything else ("", "-", "1,234", "1.2.3",
 // "\t12", "E5", "1e5000") and for values beyond the extended range ("1e4999").
 // Runs in its own floating-point environment: the caller's environment,
-// including its status flags, is exactly as before when it returns or throws.
-Extended ParseNumberText(std::string_view text);
+// including its status flags, is exactly as before when it returns or throws;
+// status flags the caller left raised (in the x87 or the SSE unit) never make
+// a valid text fail.
+Extended ParseNumberText(std::string_view text, Separators separators);
 
 // Rounds an extended value to double, to nearest with ties to even.
 // Throws FloatOverflowError when a finite value rounds beyond the largest
@@ -100,13 +77,23 @@ double RoundToDouble(Extended value);
 // 0 for negative k and infinity for positive k.
 Extended ScalePow10(Extended x, int k);
 
-// The decimal form of a value: 0.d1d2d3... x 10^Exponent.
+// What a DecimalRecord stands for.
+enum class DecimalKind { Finite, Infinite, NaN };
+
+// The decimal form of a value: 0.d1d2d3... x 10^Exponent. An infinity has
+// the Exponent kInfinity and a NaN kNaN, values no finite extended reaches
+// (those stay within about +-4933); test Kind() rather than the numbers.
 struct DecimalRecord {
   static constexpr std::int16_t kInfinity = 32767;
   static constexpr std::int16_t kNaN = -32768;
   std::int16_t Exponent = 0;  // kInfinity / kNaN mark those values
   bool Negative = false;      // false for zero, NaN, and values rounded away
   std::string Digits;         // up to 18 digits, no trailing zero, never a leading zero
+
+  DecimalKind Kind() const {
+    if (Exponent == kInfinity) return DecimalKind::Infinite;
+    return Exponent == kNaN ? DecimalKind::NaN : DecimalKind::Finite;
+  }
 };
 
 // The value reduced to 18 significant digits (two extended roundings), then
@@ -120,19 +107,21 @@ struct DecimalRecord {
 // Never fails; zeros and extended denormals give {0, false, ""}.
 DecimalRecord DecimalDigits(Extended value, int precision, int decimals);
 
-// The result format ",0.00000": thousands grouping, exactly five decimals.
-//   1234.5 -> "1,234.50000"     -0.0 -> "0.00000"    -0.000004 -> "0.00000"
+// The result format ",0.00000": grouping with separators.thousands, exactly
+// five decimals after separators.decimal.
+//   1234.5 -> "1,234.50000" (with ',' and '.': "1.234,50000")     -0.0 -> "0.00000"    -0.000004 -> "0.00000"
 //   0.000015 -> "0.00002"       12345678901234.56 -> "12,345,678,901,234.56060"
 // Values whose 18-digit form reaches 10^18, infinities and NaN use the general
 // format: 1e18 -> "1E18", 1.5e20 -> "1.5E20". Never fails.
-std::string FormatResultText(Extended value);
+std::string FormatResultText(Extended value, Separators separators);
 
 // The general format: at most 15 significant digits, no grouping, no
-// trailing zeros; scientific form below 1e-4 and from 1e15 up.
+// trailing zeros, separators.decimal as the point; scientific form below 1e-4
+// and from 1e15 up.
 //   -12.5 -> "-12.5"   -0.0 -> "0"   1.0/3 -> "0.333333333333333"
 //   0.00001 -> "1E-5"  1e15 -> "1E15"  inf -> "INF"  -inf -> "-INF"  NaN -> "NAN"
 // Never fails.
-std::string FormatGeneralText(Extended value);
+std::string FormatGeneralText(Extended value, Separators separators);
 
 // ---------------------------------------------------------------------------
 // Integer texts (32-bit signed)

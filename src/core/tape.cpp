@@ -1,62 +1,14 @@
-// The tape: history lines around the engine commands, and the key map.
+// The tape: history lines around the engine commands.
 
 #include "core/tape.h"
 
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "core/calc.h"
-#include "core/numtext.h"
 
 namespace numira {
-namespace {
-
-struct CharacterKey {
-  char32_t character;
-  Action action;
-};
-
-// The character keys. They come from whatever key types the character, so the
-// numeric keypad's digits, point and operators act like the main keyboard's.
-constexpr CharacterKey kCharacterKeys[] = {
-    {U'0', Action::Digit0}, {U'1', Action::Digit1}, {U'2', Action::Digit2},
-    {U'3', Action::Digit3}, {U'4', Action::Digit4}, {U'5', Action::Digit5},
-    {U'6', Action::Digit6}, {U'7', Action::Digit7}, {U'8', Action::Digit8},
-    {U'9', Action::Digit9}, {U'.', Action::Point},
-    {U'+', Action::Add},    {U'-', Action::Subtract},
-    {U'*', Action::Multiply}, {U'/', Action::Divide},
-    {U'=', Action::Equals},
-    {U'p', Action::SignChange}, {U'P', Action::SignChange},
-    {U'z', Action::TripleZero}, {U'Z', Action::TripleZero},
-};
-
-}  // namespace
-
-std::optional<Action> ActionForCharacter(char32_t ch) {
-  for (const CharacterKey& key : kCharacterKeys) {
-    if (key.character == ch) return key.action;
-  }
-  return std::nullopt;
-}
-
-Action ActionForKey(NamedKey key) {
-  switch (key) {
-    case NamedKey::Backspace: return Action::Backspace;
-    case NamedKey::Home: return Action::Clear;
-    case NamedKey::Enter: return Action::Equals;
-  }
-  return Action::Equals;
-}
-
-std::string ErrorBoxText(std::string_view message) {
-  std::string text(message);
-  // Compared as unsigned bytes: the last byte of a Japanese message (UTF-8
-  // continuation byte) sorts after "." and so gets the full stop.
-  if (!text.empty() && static_cast<unsigned char>(text.back()) > '.') text += '.';
-  return text;
-}
 
 Tape::Tape(Calculator& engine, EngineSurroundings& surroundings)
     : engine_(engine), out_(surroundings) {}
@@ -100,7 +52,7 @@ void Tape::Perform(Action action) {
     case Action::Point: {
       // The separator the parser accepts, not always ".": under a locale with
       // the decimal comma a typed "1.5" must still mean one and a half.
-      const char point = DecimalSeparator();
+      const char point = engine_.CurrentSeparators().decimal;
       engine_.tenki(std::string_view(&point, 1));
       break;
     }
@@ -117,7 +69,7 @@ void Tape::Perform(Action action) {
 }
 
 bool Tape::TypeCharacter(char32_t ch) {
-  const std::optional<Action> action = ActionForCharacter(ch);
+  const std::optional<Action> action = ActionForCharacter(ch, engine_.CurrentSeparators());
   if (!action) return false;
   Perform(*action);
   return true;

@@ -14,8 +14,10 @@
 #include <vector>
 
 #include "core/calc.h"
-#include "core/numtext.h"
+#include "core/error_box_text.h"
+#include "core/separators.h"
 #include "core/tape.h"
+#include "core/text_surroundings.h"
 
 namespace {
 
@@ -120,7 +122,7 @@ std::vector<Key> ParseKeys(std::string_view text) {
 }
 
 struct Options {
-  std::optional<numira::SeparatorPair> separators;
+  std::optional<numira::Separators> separators;
   std::optional<std::string> keys;
 };
 
@@ -143,7 +145,7 @@ Options ParseArguments(int argc, char** argv) {
       if (pair[0] == pair[1]) {
         throw UsageError("--separators: the decimal and the thousands separator must differ");
       }
-      options.separators = numira::SeparatorPair{pair[0], pair[1]};
+      options.separators = numira::Separators{pair[0], pair[1]};
     } else if (!options_ended && (arg == "--help" || arg == "-h")) {
       std::cout << kUsage;
       std::exit(0);
@@ -168,16 +170,12 @@ int Run(int argc, char** argv) {
   }
   const std::vector<Key> keys = ParseKeys(input);
 
-  if (options.separators) {
-    numira::SetSeparators(options.separators->decimal, options.separators->thousands);
-  } else {
-    numira::LoadSeparators();
-  }
+  const numira::Separators separators = options.separators ? *options.separators : numira::LoadSeparators();
 
   // Start as the program does: title "電卓", then the first show clears the
   // engine (which leaves the title alone).
   numira::TextSurroundings surroundings;
-  numira::Calculator engine(surroundings);
+  numira::Calculator engine(surroundings, separators);
   numira::Tape tape(engine, surroundings);
   engine.clia();
 

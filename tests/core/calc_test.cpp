@@ -9,27 +9,40 @@
 #include <string_view>
 
 #include "core/numtext.h"
+#include "x87_control.h"
 
 namespace numira {
 namespace {
 
+// Records the display and title. With append_in_place the display takes
+// appended text itself (counting the bytes the engine sets in full), as a
+// window's display does; without it the interface's own read-and-set serves.
 class RecordingSurroundings : public EngineSurroundings {
  public:
   std::string DisplayText() const override { return display; }
-  void SetDisplayText(const std::string& text) override { display = text; }
+  void SetDisplayText(const std::string& text) override {
+    display = text;
+    bytes_set += text.size();
+  }
+  void AppendDisplayText(std::string_view text) override {
+    if (append_in_place) {
+      display.append(text);
+    } else {
+      EngineSurroundings::AppendDisplayText(text);
+    }
+  }
   void SetApplicationTitle(const std::string& text) override { title = text; }
   void FocusEquals() override { ++focus_count; }
 
   std::string display;
   std::string title = "電卓";
   int focus_count = 0;
+  bool append_in_place = false;
+  std::size_t bytes_set = 0;
 };
 
 class CalcTest : public ::testing::Test {
  protected:
-  void SetUp() override { SetSeparators('.', ','); }
-  void TearDown() override { SetSeparators('.', ','); }
-
   // One engine command per character: digits and "." -> tenki, z -> tenki("000"),
   // + - * / -> fugounyuryok, = -> wakeisan, p -> PramaiKii, b -> BsKii, c -> clia.
   void Run(std::string_view commands) {
@@ -98,13 +111,32 @@ TEST_F(CalcTest, CommandSequencesGiveDisplayAndTitle) {
       {"9007199254740992+1.00048828125=", "9,007,199,254,740,992.00000",
        "9,007,199,254,740,992.00000"},
   };
-  for (const Example& e : examples) {
-    engine.clia();
-    out.title = "電卓";
-    Run(e.commands);
-    EXPECT_EQ(out.display, e.display) << e.commands;
-    EXPECT_EQ(out.title, e.title) << e.commands;
+  for (const bool append_in_place : {false, true}) {
+    out.append_in_place = append_in_place;
+    for (const Example& e : examples) {
+      engine.clia();
+      out.title = "電卓";
+      Run(e.commands);
+      EXPECT_EQ(out.display, e.display) << e.commands << (append_in_place ? " (appending display)" : "");
+      EXPECT_EQ(out.title, e.title) << e.commands;
+    }
   }
+}
+
+// A digit typed onto the operand the display shows is appended, so its cost
+// does not grow with the operand; a display showing something else (the left
+// operand while the right one starts, the error text) is set in full.
+TEST_F(CalcTest, TypingOntoTheShownOperandAppendsToTheDisplay) {
+  out.append_in_place = true;
+  engine.clia();
+  Run(std::string(10'000, '7'));
+  EXPECT_EQ(out.display, std::string(10'000, '7'));
+  EXPECT_EQ(out.bytes_set, 0u);
+  Run("+12");
+  EXPECT_EQ(out.display, "12");
+  Run("c+3");
+  EXPECT_EQ(out.display, "3");
+  EXPECT_LT(out.bytes_set, 30u);
 }
 
 TEST_F(CalcTest, StatesFollowTheCommands) {
@@ -215,6 +247,15 @@ TEST_F(CalcTest, TinyResultsUnderflowSilently) {
   EXPECT_EQ(engine.ResultValue(), 0.0);
 }
 
+// The engine's one extended operation keeps its 64-bit significand when the
+// program runs at 53 bits (at 53 bits 2^53 + 1.00048828125 rounds to 2^53 + 2).
+TEST_F(CalcTest, EvaluatesAtFullPrecisionAfterAFiftyThreeBitStart) {
+  const X87PrecisionScope at53(kX87Precision53);
+  Run("9007199254740992+1.00048828125=");
+  EXPECT_EQ(out.display, "9,007,199,254,740,992.00000");
+  EXPECT_EQ(X87ControlWord() & kX87PrecisionMask, kX87Precision53);
+}
+
 // Results written with the locale's separators read back as the same number,
 // because the operand parse drops the thousands separator.
 TEST_F(CalcTest, ChainedResultsReadBackUnderEverySeparatorPair) {
@@ -231,7 +272,7 @@ TEST_F(CalcTest, ChainedResultsReadBackUnderEverySeparatorPair) {
       {',', ' ', "1234,5+0=p", "-1234,5"},
   };
   for (const PairCase& c : cases) {
-    SetSeparators(c.decimal, c.thousands);
+    engine.SetSeparators({c.decimal, c.thousands});
     engine.clia();
     Run(c.commands);
     EXPECT_EQ(out.display, c.display) << c.commands << " with '" << c.decimal << c.thousands << "'";

@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "core/calc.h"
+#include "core/error_box_text.h"
 #include "core/numtext.h"
+#include "core/text_surroundings.h"
 
 namespace numira {
 namespace {
@@ -25,11 +27,7 @@ class RecordingObserver : public HistoryObserver {
 
 class TapeTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SetSeparators('.', ',');
-    engine.clia();
-  }
-  void TearDown() override { SetSeparators('.', ','); }
+  void SetUp() override { engine.clia(); }
 
   void Type(std::string_view keys) {
     for (char c : keys) tape.TypeCharacter(static_cast<unsigned char>(c));
@@ -81,6 +79,12 @@ TEST_F(TapeTest, KeyMapCoversExactlyTheCalculatorCharacters) {
   EXPECT_EQ(ActionForCharacter(U'P'), Action::SignChange);
   EXPECT_EQ(ActionForCharacter(U'z'), Action::TripleZero);
   EXPECT_FALSE(ActionForCharacter(U'．'));  // the full-width point of the button caption
+  // The decimal separator in force types the point too; a byte of a
+  // multi-byte locale separator is no character of its own.
+  EXPECT_FALSE(ActionForCharacter(U','));
+  EXPECT_EQ(ActionForCharacter(U',', {',', '.'}), Action::Point);
+  EXPECT_EQ(ActionForCharacter(U'.', {',', '.'}), Action::Point);
+  EXPECT_FALSE(ActionForCharacter(U'\xA0', {'\xA0', ','}));
   EXPECT_EQ(ActionForKey(NamedKey::Backspace), Action::Backspace);
   EXPECT_EQ(ActionForKey(NamedKey::Home), Action::Clear);
   EXPECT_EQ(ActionForKey(NamedKey::Enter), Action::Equals);
@@ -170,14 +174,27 @@ TEST_F(TapeTest, PointKeyTypesTheDecimalSeparatorInForce) {
        {"1,5*", "1000", "=1 500,00000", "1 500,00000+", ",25", "=1 500,25000"}, "1 500,25000"},
       {',', '.', "1234.5+0=p", {"1234,5+", "0", "=1.234,50000"}, "-1234,5"},
       {',', ' ', "1.2.3+", {"1,2,3+"}, "convert error"},
+      {',', '.', "1,5*2=", {"1,5*", "2", "=3,00000"}, "3,00000"},
   };
   for (const PairCase& c : cases) {
-    SetSeparators(c.decimal, c.thousands);
+    tape.SetSeparators({c.decimal, c.thousands});
     tape.ClearWithHistory();
     Type(c.keys);
     EXPECT_EQ(tape.Lines(), c.lines) << c.keys << " with '" << c.decimal << c.thousands << "'";
     EXPECT_EQ(out.display, c.display) << c.keys << " with '" << c.decimal << c.thousands << "'";
   }
+}
+
+// New separators (the user changed the regional settings) apply from the
+// next action on; what was typed or shown before stays as it is.
+TEST_F(TapeTest, NewSeparatorsTakeEffectBetweenActions) {
+  Type("1.5+");
+  tape.SetSeparators({',', '.'});
+  Type("1000.5=");
+  EXPECT_EQ(tape.Lines(), (Lines{"1.5+", "1000,5", "=1.002,00000"}));
+  tape.SetSeparators({'.', ','});
+  Type("+1=");
+  EXPECT_EQ(out.display, "2.00200");  // read with '.' as the point, 1.002,00000 is 1.002
 }
 
 TEST(ErrorBoxText, AddsAFullStopAfterCharactersSortingAfterIt) {
