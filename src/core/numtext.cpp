@@ -21,15 +21,20 @@ namespace {
 // flags included) comes back when the parse ends, whatever the outcome.
 class QuietFloatEnvironment {
  public:
+  // mingw-w64's feholdexcept clears only the x87 flags, while fetestexcept
+  // reads the SSE flags too (a stale SSE "invalid" would reject a valid
+  // text), and its fesetenv does not bring the SSE flags back. So the SSE
+  // control and status register is kept here as well, and every flag is
+  // cleared after holding.
   QuietFloatEnvironment() {
+    asm volatile("stmxcsr %0" : "=m"(caller_sse_) : : "memory");
     std::feholdexcept(&caller_);
-    // mingw-w64's feholdexcept clears only the x87 flags, while fetestexcept
-    // reads the SSE flags too: a stale SSE "invalid" would reject a valid text.
     std::feclearexcept(FE_ALL_EXCEPT);
   }
   ~QuietFloatEnvironment() {
     std::feclearexcept(FE_ALL_EXCEPT);
     std::fesetenv(&caller_);
+    asm volatile("ldmxcsr %0" : : "m"(caller_sse_) : "memory");
   }
   QuietFloatEnvironment(const QuietFloatEnvironment&) = delete;
   QuietFloatEnvironment& operator=(const QuietFloatEnvironment&) = delete;
@@ -40,6 +45,7 @@ class QuietFloatEnvironment {
 
  private:
   std::fenv_t caller_;
+  std::uint32_t caller_sse_ = 0;
 };
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
