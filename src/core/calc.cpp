@@ -54,6 +54,8 @@ double Calculator::ParseOperand(std::string_view text) const {
 std::string& Calculator::CurrentText() { return left_entry_ ? left_text_ : right_text_; }
 
 void Calculator::ShowCurrentText() {
+  // Cleared first: a display that fails to take the text is set in full next.
+  display_is_current_text_ = false;
   out_.SetDisplayText(CurrentText());
   display_is_current_text_ = true;
 }
@@ -91,7 +93,9 @@ void Calculator::tenki(std::string_view text) {
   }
   CurrentText().append(text);
   if (extends_display) {
+    display_is_current_text_ = false;
     out_.AppendDisplayText(text);
+    display_is_current_text_ = true;
   } else {
     ShowCurrentText();
   }
