@@ -2,7 +2,8 @@
 // Enter) leaves the engine in one of its three states, raises nothing but the
 // overflow error, and keeps the display equal to the operand text of the state.
 // The tape's flat line store always holds exactly the lines its observer was
-// given, kept here the plain way as a list of strings.
+// given, kept here the plain way as a list of strings. Each input runs under
+// the point and under the decimal comma (where "," types the point).
 
 #include <cstddef>
 #include <cstdint>
@@ -35,11 +36,9 @@ class MirrorObserver : public numira::HistoryObserver {
   std::vector<std::string> lines;
 };
 
-}  // namespace
-
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+void TypeAll(const std::uint8_t* data, std::size_t size, numira::Separators separators) {
   numira::TextSurroundings out;
-  numira::Calculator engine(out);
+  numira::Calculator engine(out, separators);
   numira::Tape tape(engine, out);
   MirrorObserver mirror;
   tape.SetObserver(&mirror);
@@ -66,5 +65,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!lines.empty() && lines.back() != mirror.lines.back()) std::abort();
   }
   if (!(tape.Lines() == mirror.lines)) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  TypeAll(data, size, {'.', ','});
+  TypeAll(data, size, {',', '.'});
   return 0;
 }
