@@ -76,6 +76,12 @@ history${tab}=1.500,00000
 display${tab}-1500
 title${tab}1.500,00000" -- --separators ',.' '1.5*1000=p'
 
+expect comma-types-the-decimal-comma "history${tab}1,5+
+history${tab}1
+history${tab}=2,50000
+display${tab}2,50000
+title${tab}2,50000" -- --separators ',.' '1,5+1='
+
 expect space-grouping "history${tab}1,5*
 history${tab}1000
 history${tab}=1 500,00000
