@@ -52,6 +52,11 @@ bool ReplaceFileAtomically(const std::string& path,
 // std::nullopt when `link` is not a symbolic link or cannot be read.
 std::optional<std::string> ReadSymlink(const std::string& link);
 
+// Creates the folder `path` and every missing folder above it, each with mode
+// 0700 (less the umask): a user's configuration is nobody else's business.
+// True when `path` is a folder afterwards (it may have been there already).
+bool MakeFolders(const std::string& path);
+
 // The full path of the running executable. When the executable was replaced or
 // removed while it runs, the path it was started from (without the platform's
 // " (deleted)" mark). The empty text when the platform cannot tell.

@@ -230,6 +230,16 @@ std::optional<std::string> ReadSymlink(const std::string& link) {
   }
 }
 
+bool MakeFolders(const std::string& path) {
+  struct stat st;
+  if (::stat(path.c_str(), &st) == 0) return S_ISDIR(st.st_mode);
+  if (path.empty() || errno != ENOENT) return false;
+  const std::string parent = FolderOf(path);
+  if (parent != path && parent != "." && !MakeFolders(parent)) return false;
+  // Another program may make the same folder at the same moment.
+  return ::mkdir(path.c_str(), 0700) == 0 || (errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
 std::string ExecutablePath() {
   std::optional<std::string> path = ReadSymlink("/proc/self/exe");
   if (!path) return std::string();

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "core/file_access.h"
@@ -57,10 +58,34 @@ std::string SettingsPathFor(std::string_view executable_path) {
   return std::string(executable_path) + ".ini";
 }
 
+std::string UserConfigSettingsPathFor(std::string_view xdg_config_home, std::string_view home) {
+  std::string folder;
+  if (!xdg_config_home.empty() && xdg_config_home.front() == '/') {
+    folder = xdg_config_home;
+  } else if (!home.empty()) {
+    folder = std::string(home) + "/.config";
+  } else {
+    return std::string();
+  }
+  return folder + "/numira/kelto.ini";
+}
+
+std::string UserConfigSettingsPath() {
+  const char* xdg_config_home = std::getenv("XDG_CONFIG_HOME");
+  const char* home = std::getenv("HOME");
+  return UserConfigSettingsPathFor(xdg_config_home ? xdg_config_home : "", home ? home : "");
+}
+
 std::string SettingsFilePath() {
+#if NUMIRA_SETTINGS_IN_USER_CONFIG
+  // Installed system-wide, the folder of the executable is not the user's to
+  // write: every close would fail to store the settings.
+  return UserConfigSettingsPath();
+#else
   std::string executable = ExecutablePath();
   if (executable.empty()) return std::string();
   return SettingsPathFor(executable);
+#endif
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key) const {
@@ -152,6 +177,10 @@ void LoadSettings(SettingsWindow& window, ViewFlags flags, const std::vector<Mon
 }
 
 void SaveSettings(const std::string& path, const SettingsWindow& window, ViewFlags flags) {
+#if NUMIRA_SETTINGS_IN_USER_CONFIG
+  // The user's configuration folder need not hold a numira folder yet.
+  if (!path.empty() && path == UserConfigSettingsPath()) MakeFolders(path.substr(0, path.rfind('/')));
+#endif
   const StoredSettings values{window.Top(), window.Left(), flags.stay, flags.waid};
   TIniFile ini(path);
   for (const SettingKey& entry : kSettingKeys) {

@@ -44,9 +44,23 @@ class SettingsWriteError : public std::runtime_error {
 //   ""                            -> ".ini"
 std::string SettingsPathFor(std::string_view executable_path);
 
-// SettingsPathFor(ExecutablePath()), worked out afresh at every call. The
-// empty text when the platform cannot tell the executable's path; reads then
-// give the defaults and every write fails.
+// The settings file of a system-wide install, where a user can write it:
+// numira/kelto.ini in the user's configuration folder, which is
+// `xdg_config_home` when that is an absolute path, else `home`/.config.
+//   ("/home/u/.cfg", "/home/u") -> "/home/u/.cfg/numira/kelto.ini"
+//   ("", "/home/u")             -> "/home/u/.config/numira/kelto.ini"
+//   ("cfg", "/home/u")          -> "/home/u/.config/numira/kelto.ini"  (a relative one is ignored)
+//   ("", "")                    -> ""  (no home: reads give the defaults, writes fail)
+std::string UserConfigSettingsPathFor(std::string_view xdg_config_home, std::string_view home);
+
+// UserConfigSettingsPathFor($XDG_CONFIG_HOME, $HOME), read at every call.
+std::string UserConfigSettingsPath();
+
+// Where this build keeps its settings, worked out afresh at every call. The
+// portable build (the default): SettingsPathFor(ExecutablePath()), the empty
+// text when the platform cannot tell the executable's path (reads then give
+// the defaults and every write fails). A build for a system-wide package
+// (CMake option NUMIRA_SETTINGS_IN_USER_CONFIG): UserConfigSettingsPath().
 std::string SettingsFilePath();
 
 // The settings file accessor: holds only the path; every read or write is one
@@ -141,7 +155,9 @@ void LoadSettings(const std::string& path, SettingsWindow& window, ViewFlags fla
 void LoadSettings(SettingsWindow& window, ViewFlags flags, const std::vector<MonitorRect>& monitors);
 
 // Writes top, left, stay and waid, in this order, each as one write of the
-// file. Throws SettingsWriteError with `path` at the first write that fails;
+// file. In a build that keeps the settings in the user's configuration
+// folder, a save to UserConfigSettingsPath() first creates the folders that
+// path needs (mode 0700); a folder that cannot be made fails the first write. Throws SettingsWriteError with `path` at the first write that fails;
 // the keys before it stay written, the later ones are not tried.
 // After a first save into an empty folder the file is exactly the six lines
 // shown at the top of this header (LF line ends).

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
+#
+# Runs an end-to-end scenario when the private desktop can be built: the X
+# server, window manager, notification area and the tools that drive kelto.
+# Where one is missing the scenario is skipped (exit 77, CTest's skip code),
+# unless NUMIRA_REQUIRE_E2E=1 (scripts/test, which installs them all) makes
+# that a failure.
+#   desktop_tools.sh SCENARIOS.sh PATH/TO/kelto NAME
+set -euo pipefail
+missing=()
+for tool in Xvfb openbox trayer xdotool wmctrl xprop xwininfo xclip; do
+  command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "${NUMIRA_REQUIRE_E2E:-0}" = 1 ]; then
+    echo "FAIL: the end-to-end desktop needs ${missing[*]} (scripts/setup installs them)" >&2
+    exit 1
+  fi
+  echo "SKIP: the end-to-end desktop needs ${missing[*]}"
+  exit 77
+fi
+exec bash "$@"
