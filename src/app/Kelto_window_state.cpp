@@ -1,6 +1,8 @@
 // The main window as the program's frame: start-up, hiding into the tray and
 // restoring, the readme button, and the close and destroy handlers.
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -8,6 +10,7 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QSignalBlocker>
 
 #include <utility>
 
@@ -23,12 +26,17 @@ namespace {
 
 const QString kTrayTip = QStringLiteral("Numira");
 
-// The application icon: a pocket calculator, shown by the tray icon.
-QIcon ApplicationIcon() { return QIcon(QPixmap::fromImage(platform::LoadXpm(QStringLiteral(":/numira/numira.xpm")))); }
+// The application icon: a pocket calculator, shown by the tray icon and
+// given to the windows (_NET_WM_ICON on X11) for taskbars and window lists.
+QIcon ApplicationIcon() {
+  static const QIcon icon(QPixmap::fromImage(platform::LoadXpm(QStringLiteral(":/numira/numira.xpm"))));
+  return icon;
+}
 
 }  // namespace
 
 std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
+  QApplication::setWindowIcon(ApplicationIcon());
   auto form = std::make_unique<TForm1>(std::move(surroundings));
   form->RunHandler([&form] { form->FormCreate(); });
   // As the event loop would: the main window is visible when the program
@@ -38,6 +46,10 @@ std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
   // Closing this window ends the program; another window closing (the readme
   // window, an error box) never does, even while this one is in the tray.
   form->main_window_ = true;
+  platform::WatchNotificationArea(form.get(), [window = form.get()] { window->NotificationAreaChanged(); });
+  platform::FollowWindowManagerStaysOnTop(form.get(), [window = form.get()](bool above) {
+    window->WindowManagerStaysOnTop(above);
+  });
   QGuiApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(qApp, &QGuiApplication::commitDataRequest, form.get(),
                    [window = form.get()](QSessionManager& manager) {
@@ -54,7 +66,8 @@ void TForm1::FormCreate() {
   TaskTrayMini1->SetIcon(kTrayAdd, ApplicationIcon(), kTrayTip);
   // The window still has its creation size (client 437 x 208), which is what
   // the monitor rule measures; the view mode sets the size at the show.
-  FormSettingsWindow window(*this);
+  // The rule measures the outer size, so the window manager's frame counts.
+  FormSettingsWindow window(*this, platform::FrameMargins(this));
   LoadSettings(SettingsPath(), window, ViewFlags{stay_on_top_, standard_view_}, ScreenMonitors());
   show();
 }
@@ -84,7 +97,12 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::TaskTrayMini1MouseDown(QObject*, TMouseButton, TShiftState, int, int) {
   RunHandler([this] {
-    if (isVisible() && !isMinimized()) {
+    // The open readme window takes the input meanwhile; minimized (window
+    // managers minimize this window with it), it would leave the user with a
+    // window that takes nothing and no way to the one that does.
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool modal_minimized = modal != nullptr && modal->isMinimized();
+    if (isVisible() && !isMinimized() && !modal_minimized) {
       hide();
       return;
     }
@@ -94,7 +112,37 @@ void TForm1::TaskTrayMini1MouseDown(QObject*, TMouseButton, TShiftState, int, in
     show();
     raise();
     activateWindow();
+    if (modal != nullptr) {
+      modal->setWindowState(modal->windowState() & ~Qt::WindowMinimized);
+      modal->raise();
+      modal->activateWindow();
+    }
   });
+}
+
+void TForm1::NotificationAreaChanged() {
+  RunHandler([this] {
+    const bool tray = platform::NotificationAreaAvailable();
+    platform::KeepOffTaskbar(tray);
+    if (tray || isVisible()) return;
+    // Hidden into a tray that is gone: shown again, on the taskbar.
+    show();
+    raise();
+    activateWindow();
+  });
+}
+
+void TForm1::WindowManagerStaysOnTop(bool above) {
+  if (above == stay_on_top_) return;
+  // The manager has already moved the window: the flag and the box follow
+  // without a request back, which a later notice of an older state could
+  // otherwise keep bouncing between the two.
+  stay_on_top_ = above;
+  const QSignalBlocker quiet(CheckBox1);
+  CheckBox1->setChecked(above);
+  Qt::WindowFlags flags = windowFlags();
+  flags.setFlag(Qt::WindowStaysOnTopHint, above);
+  overrideWindowFlags(flags);
 }
 
 void TForm1::BitBtn2Click() {
