@@ -134,15 +134,13 @@ void TForm1::NotificationAreaChanged() {
 
 void TForm1::WindowManagerStaysOnTop(bool above) {
   if (above == stay_on_top_) return;
-  // The manager has already moved the window: the flag and the box follow
-  // without a request back, which a later notice of an older state could
-  // otherwise keep bouncing between the two.
+  // The manager has already moved the window; the window's own flag follows
+  // (asking the manager for the state it has), and the box is set quietly,
+  // since its handler would only repeat that.
   stay_on_top_ = above;
+  platform::SetWindowTopmost(this, above);
   const QSignalBlocker quiet(CheckBox1);
   CheckBox1->setChecked(above);
-  Qt::WindowFlags flags = windowFlags();
-  flags.setFlag(Qt::WindowStaysOnTopHint, above);
-  overrideWindowFlags(flags);
 }
 
 void TForm1::BitBtn2Click() {

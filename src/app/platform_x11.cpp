@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
+#include <optional>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -98,7 +100,7 @@ class WindowStateFollower : public QAbstractNativeEventFilter {
   }
 
   void Watch(QWidget* window, std::function<void(bool)> changed) {
-    watched_.push_back({window, std::move(changed)});
+    watched_.push_back({window, std::move(changed), std::nullopt, 0});
   }
 
   bool nativeEventFilter(const QByteArray& type, void* message, qintptr*) override {
@@ -110,22 +112,43 @@ class WindowStateFollower : public QAbstractNativeEventFilter {
     if (connection == nullptr) return false;
     static const xcb_atom_t net_wm_state = InternAtom(connection, "_NET_WM_STATE");
     if (notify->atom != net_wm_state) return false;
-    for (const Watched& entry : watched_) {
+    for (Watched& entry : watched_) {
       QWidget* window = entry.window;
-      if (window == nullptr || window->internalWinId() != notify->window) continue;
-      // Read once the event has been handled, so Qt's own view of the window
-      // (mapped or not) is up to date. While the window is hidden the state
-      // is Qt's and the manager's bookkeeping, not a choice of the user.
+      // The QWindow's id, not the widget's: Qt replaces the X window when the
+      // stacking flag changes, and only the QWindow knows the new one.
+      if (window == nullptr || window->windowHandle() == nullptr || window->windowHandle()->winId() != notify->window) {
+        continue;
+      }
+      // Read once the event has been handled, so the reading sees the latest
+      // state, and only while the manager has the window mapped (WM_STATE
+      // normal): before that the states are the ones Qt sets up for the map.
+      // A change between two such readings is the manager's doing, and so is
+      // a first reading after the map that differs from what Qt asked for
+      // (Qt sets the state up before the map, so the manager starts with it).
       QMetaObject::invokeMethod(
           window,
-          [window, changed = entry.changed] {
+          [window, &entry] {
             xcb_connection_t* live = X11Connection();
-            if (live == nullptr || !window->isVisible()) return;
+            if (live == nullptr) return;
             static const xcb_atom_t state = InternAtom(live, "_NET_WM_STATE");
-            static const xcb_atom_t above = InternAtom(live, "_NET_WM_STATE_ABOVE");
-            const auto states =
-                PropertyItems<xcb_atom_t>(live, static_cast<xcb_window_t>(window->winId()), state, XCB_ATOM_ATOM);
-            changed(std::find(states.begin(), states.end(), above) != states.end());
+            static const xcb_atom_t above_atom = InternAtom(live, "_NET_WM_STATE_ABOVE");
+            static const xcb_atom_t wm_state = InternAtom(live, "WM_STATE");
+            if (window->windowHandle() == nullptr) return;
+            const auto id = static_cast<xcb_window_t>(window->windowHandle()->winId());
+            constexpr std::uint32_t kNormalState = 1;
+            const auto mapped = PropertyItems<std::uint32_t>(live, id, wm_state, wm_state);
+            if (!window->isVisible() || mapped.empty() || mapped[0] != kNormalState) {
+              entry.seen_above.reset();
+              return;
+            }
+            const auto states = PropertyItems<xcb_atom_t>(live, id, state, XCB_ATOM_ATOM);
+            const bool above = std::find(states.begin(), states.end(), above_atom) != states.end();
+            const bool baseline = entry.seen_above.has_value() && entry.seen_id == id;
+            const bool requested = window->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+            const bool changed = baseline ? *entry.seen_above != above : above != requested;
+            entry.seen_above = above;
+            entry.seen_id = id;
+            if (changed) entry.changed(above);
           },
           Qt::QueuedConnection);
     }
@@ -136,8 +159,11 @@ class WindowStateFollower : public QAbstractNativeEventFilter {
   struct Watched {
     QPointer<QWidget> window;
     std::function<void(bool)> changed;
+    std::optional<bool> seen_above;  // at the last reading while mapped
+    xcb_window_t seen_id = 0;
   };
-  std::vector<Watched> watched_;
+  // Entries are never removed, so the queued readings may keep references.
+  std::deque<Watched> watched_;
 };
 
 // Turns the xcb platform's string-named signal into a call.
