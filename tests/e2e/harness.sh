@@ -379,10 +379,11 @@ stop_tray() {
 }
 
 # A session bus of the desktop's own, for a StatusNotifierItem host; exports
-# DBUS_SESSION_BUS_ADDRESS for the programs started after it.
+# DBUS_SESSION_BUS_ADDRESS for the programs started after it. The bus and
+# its clients run as the user kelto runs as: a session bus admits one user.
 start_session_bus() {
   mkfifo "$scratch/busfd"
-  dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$scratch/busfd" >"$scratch/dbus.log" 2>&1 &
+  "${as_user[@]}" dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$scratch/busfd" >"$scratch/dbus.log" 2>&1 &
   started_pids+=("$!")
   read -r -t "$start_limit" DBUS_SESSION_BUS_ADDRESS <"$scratch/busfd" || fail "dbus-daemon did not start"
   export DBUS_SESSION_BUS_ADDRESS
@@ -390,10 +391,12 @@ start_session_bus() {
 
 # Starts the test's StatusNotifierItem watcher and host (sni_host.py) and
 # waits until it owns its name; sets sni_pid. Items register into sni.log.
-sni_host=$(dirname "${BASH_SOURCE[0]}")/sni_host.py
+# The script is copied beside kelto, where the user it runs as can read it.
+sni_host=$scratch/sni_host.py
 start_sni_host() {
+  [ -f "$sni_host" ] || install -m 644 "$(dirname "${BASH_SOURCE[0]}")/sni_host.py" "$sni_host"
   : >"$scratch/sni.log"
-  /usr/bin/python3 "$sni_host" watch "$scratch/sni.log" >>"$scratch/sni-host.log" 2>&1 &
+  "${as_user[@]}" /usr/bin/python3 "$sni_host" watch - >>"$scratch/sni.log" 2>>"$scratch/sni-host.log" &
   sni_pid=$!
   started_pids+=("$sni_pid")
   wait_limit=$start_limit wait_until "the StatusNotifierItem watcher is on the bus" grep -qx watcher "$scratch/sni.log"
@@ -406,7 +409,7 @@ stop_sni_host() {
 sni_items() { grep '^item ' "$scratch/sni.log" | cut -d' ' -f2-; }
 sni_item_count() { grep -c '^item ' "$scratch/sni.log" || true; }
 # A left click on kelto's item, as the host passes it on.
-activate_sni_item() { /usr/bin/python3 "$sni_host" activate "$(sni_items | tail -n 1 | cut -d' ' -f1)"; }
+activate_sni_item() { "${as_user[@]}" /usr/bin/python3 "$sni_host" activate "$(sni_items | tail -n 1 | cut -d' ' -f1)"; }
 
 # --- the user's locale -----------------------------------------------------------
 

@@ -1,7 +1,7 @@
 #!/usr/bin/python3
 """A small StatusNotifierItem host for the end-to-end scenarios.
 
-  sni_host.py watch LOG     owns org.kde.StatusNotifierWatcher on the session
+  sni_host.py watch LOG     (LOG "-": standard output) owns org.kde.StatusNotifierWatcher on the session
                             bus, acts as its one host, and for every item that
                             registers writes "item SERVICE ID TITLE" to LOG
   sni_host.py activate SERVICE
@@ -30,17 +30,30 @@ INTERFACE = """
 """
 
 
-def item_property(bus, service, name):
-    reply = bus.call_sync(service, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
-                          GLib.Variant("(ss)", (ITEM, name)), GLib.VariantType("(v)"),
-                          Gio.DBusCallFlags.NONE, 5000, None)
-    return reply.unpack()[0]
+def read_item(bus, service, names, done, values=()):
+    """Reads the item's properties one after the other without blocking, since
+    the item may be asking this watcher something meanwhile."""
+    if not names:
+        done(values)
+        return
+
+    def got(connection, result):
+        value = connection.call_finish(result).unpack()[0]
+        read_item(bus, service, names[1:], done, values + (value,))
+
+    bus.call(service, "/StatusNotifierItem", "org.freedesktop.DBus.Properties", "Get",
+             GLib.Variant("(ss)", (ITEM, names[0])), GLib.VariantType("(v)"), Gio.DBusCallFlags.NONE, 5000,
+             None, got)
 
 
 def watch(log_path):
     bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
     items = []
-    log = open(log_path, "a", buffering=1)
+    if log_path == "-":
+        sys.stdout.reconfigure(line_buffering=True)
+        log = sys.stdout
+    else:
+        log = open(log_path, "a", buffering=1)
 
     def method_call(connection, sender, path, interface, method, params, invocation):
         invocation.return_value(None)
@@ -49,9 +62,8 @@ def watch(log_path):
             items.append(service)
             connection.emit_signal(None, "/StatusNotifierWatcher", WATCHER, "StatusNotifierItemRegistered",
                                    GLib.Variant("(s)", (service,)))
-            # Asked once the item has its answer: it may wait for it.
-            GLib.idle_add(lambda: log.write("item %s %s %s\n" % (service, item_property(bus, service, "Id"),
-                                                                 item_property(bus, service, "Title"))) and False)
+            read_item(bus, service, ["Id", "Title"],
+                      lambda values: log.write("item %s %s %s\n" % ((service,) + values)))
 
     def get_property(connection, sender, path, interface, name):
         return {"RegisteredStatusNotifierItems": GLib.Variant("as", items),
