@@ -33,6 +33,16 @@ QIcon ApplicationIcon() {
   return icon;
 }
 
+// The open readme window (modal to the main window) brought back from a
+// minimize, raised and given the input: a main window restored without it
+// would take nothing, with no way to the window that does.
+void RestoreModalWindow(QWidget* modal) {
+  if (modal == nullptr) return;
+  modal->setWindowState(modal->windowState() & ~Qt::WindowMinimized);
+  modal->raise();
+  modal->activateWindow();
+}
+
 }  // namespace
 
 std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
@@ -78,7 +88,13 @@ void TForm1::changeEvent(QEvent* event) {
   // Back from the taskbar: a minimized window that is restored is shown
   // again, like a restore from the tray.
   const bool was_minimized = static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
-  if (was_minimized && !isMinimized() && isVisible()) FormShow();
+  if (was_minimized && !isMinimized() && isVisible()) {
+    FormShow();
+    // Window managers minimize the readme window with this one.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->isMinimized()) {
+      RestoreModalWindow(modal);
+    }
+  }
 }
 
 void TForm1::BitBtn1Click() {
@@ -97,9 +113,8 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::TaskTrayMini1MouseDown(QObject*, TMouseButton, TShiftState, int, int) {
   RunHandler([this] {
-    // The open readme window takes the input meanwhile; minimized (window
-    // managers minimize this window with it), it would leave the user with a
-    // window that takes nothing and no way to the one that does.
+    // The open readme window takes the input meanwhile; a press also brings
+    // it back when the window manager minimized it (with this window or alone).
     QWidget* modal = QApplication::activeModalWidget();
     const bool modal_minimized = modal != nullptr && modal->isMinimized();
     if (isVisible() && !isMinimized() && !modal_minimized) {
@@ -112,11 +127,7 @@ void TForm1::TaskTrayMini1MouseDown(QObject*, TMouseButton, TShiftState, int, in
     show();
     raise();
     activateWindow();
-    if (modal != nullptr) {
-      modal->setWindowState(modal->windowState() & ~Qt::WindowMinimized);
-      modal->raise();
-      modal->activateWindow();
-    }
+    RestoreModalWindow(modal);
   });
 }
 

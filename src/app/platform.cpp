@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QBitmap>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QEvent>
 #include <QFont>
 #include <QIcon>
@@ -17,9 +19,6 @@
 
 #include <utility>
 #include <vector>
-
-#include <QDBusConnection>
-#include <QDBusServiceWatcher>
 
 #include "app/platform_x11.h"
 

@@ -851,6 +851,11 @@ TEST_F(KeltoWindowState, TrayPressWorksWhileTheReadmeIsOpenAndRestoresItMinimize
   PressTrayIcon();
   EXPECT_FALSE(readme.isMinimized());
   EXPECT_TRUE(form_->isVisible());
+  // Restored from the taskbar instead (no tray), the main window brings it back too.
+  readme.showMinimized();
+  form_->showMinimized();
+  form_->showNormal();
+  EXPECT_FALSE(readme.isMinimized());
 }
 
 TEST_F(KeltoWindowState, AlwaysOnTopChangedByTheWindowManagerIsFollowedAndStored) {
