@@ -457,9 +457,17 @@ scenario_keypad_decimal_german() {
   step "the keypad's decimal key, as a German layout sends it and as others do"
   local key
   for key in KP_Separator KP_Decimal; do
-    press Home 1 "$key" 5 plus 1 Return
-    expect_eq "1 $key 5 + 1 Enter" 2,50000 "$(copy_with_ctrl_c)"
+    # xdotool lends the keysym a spare key for the moment of the press, and
+    # the program may read the changed key map only after the key: try again.
+    wait_for_value "1 $key" 1, typed_after_one "$key"
+    type_keys '5+1='
+    expect_eq "1 $key 5 + 1 =" 2,50000 "$(copy_with_ctrl_c)"
   done
+}
+
+typed_after_one() {
+  press Home 1 "$1"
+  copy_with_ctrl_c
 }
 
 declare -F "$scenario" >/dev/null || { echo "unknown scenario: $2" >&2; exit 2; }
