@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSessionManager>
 #include <QSignalBlocker>
+#include <QTimer>
 
 #include <utility>
 
@@ -56,7 +57,12 @@ std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
   // Closing this window ends the program; another window closing (the readme
   // window, an error box) never does, even while this one is in the tray.
   form->main_window_ = true;
-  platform::WatchNotificationArea(form.get(), [window = form.get()] { window->NotificationAreaChanged(); });
+  // Watched from the first turn of the event loop, off the way to the first
+  // map; the look then catches a change made before the watch began.
+  QTimer::singleShot(0, form.get(), [window = form.get()] {
+    platform::WatchNotificationArea(window, [window] { window->NotificationAreaChanged(); });
+    window->NotificationAreaChanged();
+  });
   platform::FollowWindowManagerStaysOnTop(form.get(), [window = form.get()](bool above) {
     window->WindowManagerStaysOnTop(above);
   });
