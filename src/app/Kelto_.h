@@ -105,8 +105,16 @@ class TForm1 : public QWidget, public EngineSurroundings, public HistoryObserver
   // Opens the readme window modally; afterwards the focus is on BitBtn2.
   void BitBtn2Click();
   // A left press on the tray icon: hides a visible window, shows a hidden
-  // (or minimized) one. Button, shift state and position are not used.
+  // (or minimized) one, also while the readme window is open; a minimized
+  // readme window comes back with it. Button, shift state and position are
+  // not used.
   void TaskTrayMini1MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+  // A notification area came or went: the taskbar entry follows it, and a
+  // window hidden into a tray that went away is shown again, never lost.
+  void NotificationAreaChanged();
+  // The window manager moved the window into the topmost band or out of it
+  // (its window menu): flag and check box follow, and so the stored setting.
+  void WindowManagerStaysOnTop(bool above);
   // A close request: stores the settings and leaves CanClose true. A store
   // that fails throws SettingsWriteError, which refuses the close.
   void FormCloseQuery(bool& CanClose);

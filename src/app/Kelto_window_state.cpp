@@ -1,6 +1,8 @@
 // The main window as the program's frame: start-up, hiding into the tray and
 // restoring, the readme button, and the close and destroy handlers.
 
+#include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -8,6 +10,8 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QSessionManager>
+#include <QSignalBlocker>
+#include <QTimer>
 
 #include <utility>
 
@@ -23,12 +27,27 @@ namespace {
 
 const QString kTrayTip = QStringLiteral("Numira");
 
-// The application icon: a pocket calculator, shown by the tray icon.
-QIcon ApplicationIcon() { return QIcon(QPixmap::fromImage(platform::LoadXpm(QStringLiteral(":/numira/numira.xpm")))); }
+// The application icon: a pocket calculator, shown by the tray icon and
+// given to the windows (_NET_WM_ICON on X11) for taskbars and window lists.
+QIcon ApplicationIcon() {
+  static const QIcon icon(QPixmap::fromImage(platform::LoadXpm(QStringLiteral(":/numira/numira.xpm"))));
+  return icon;
+}
+
+// The open readme window (modal to the main window) brought back from a
+// minimize, raised and given the input: a main window restored without it
+// would take nothing, with no way to the window that does.
+void RestoreModalWindow(QWidget* modal) {
+  if (modal == nullptr) return;
+  modal->setWindowState(modal->windowState() & ~Qt::WindowMinimized);
+  modal->raise();
+  modal->activateWindow();
+}
 
 }  // namespace
 
 std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
+  QApplication::setWindowIcon(ApplicationIcon());
   auto form = std::make_unique<TForm1>(std::move(surroundings));
   form->RunHandler([&form] { form->FormCreate(); });
   // As the event loop would: the main window is visible when the program
@@ -38,6 +57,15 @@ std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
   // Closing this window ends the program; another window closing (the readme
   // window, an error box) never does, even while this one is in the tray.
   form->main_window_ = true;
+  // Watched from the first turn of the event loop, off the way to the first
+  // map; the look then catches a change made before the watch began.
+  QTimer::singleShot(0, form.get(), [window = form.get()] {
+    platform::WatchNotificationArea(window, [window] { window->NotificationAreaChanged(); });
+    window->NotificationAreaChanged();
+  });
+  platform::FollowWindowManagerStaysOnTop(form.get(), [window = form.get()](bool above) {
+    window->WindowManagerStaysOnTop(above);
+  });
   QGuiApplication::setQuitOnLastWindowClosed(false);
   QObject::connect(qApp, &QGuiApplication::commitDataRequest, form.get(),
                    [window = form.get()](QSessionManager& manager) {
@@ -54,7 +82,8 @@ void TForm1::FormCreate() {
   TaskTrayMini1->SetIcon(kTrayAdd, ApplicationIcon(), kTrayTip);
   // The window still has its creation size (client 437 x 208), which is what
   // the monitor rule measures; the view mode sets the size at the show.
-  FormSettingsWindow window(*this);
+  // The rule measures the outer size, so the window manager's frame counts.
+  FormSettingsWindow window(*this, platform::FrameMargins(this));
   LoadSettings(SettingsPath(), window, ViewFlags{stay_on_top_, standard_view_}, ScreenMonitors());
   show();
 }
@@ -65,7 +94,13 @@ void TForm1::changeEvent(QEvent* event) {
   // Back from the taskbar: a minimized window that is restored is shown
   // again, like a restore from the tray.
   const bool was_minimized = static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
-  if (was_minimized && !isMinimized() && isVisible()) FormShow();
+  if (was_minimized && !isMinimized() && isVisible()) {
+    FormShow();
+    // Window managers minimize the readme window with this one.
+    if (QWidget* modal = QApplication::activeModalWidget(); modal != nullptr && modal->isMinimized()) {
+      RestoreModalWindow(modal);
+    }
+  }
 }
 
 void TForm1::BitBtn1Click() {
@@ -84,7 +119,11 @@ void TForm1::BitBtn1Click() {
 
 void TForm1::TaskTrayMini1MouseDown(QObject*, TMouseButton, TShiftState, int, int) {
   RunHandler([this] {
-    if (isVisible() && !isMinimized()) {
+    // The open readme window takes the input meanwhile; a press also brings
+    // it back when the window manager minimized it (with this window or alone).
+    QWidget* modal = QApplication::activeModalWidget();
+    const bool modal_minimized = modal != nullptr && modal->isMinimized();
+    if (isVisible() && !isMinimized() && !modal_minimized) {
       hide();
       return;
     }
@@ -94,7 +133,31 @@ void TForm1::TaskTrayMini1MouseDown(QObject*, TMouseButton, TShiftState, int, in
     show();
     raise();
     activateWindow();
+    RestoreModalWindow(modal);
   });
+}
+
+void TForm1::NotificationAreaChanged() {
+  RunHandler([this] {
+    const bool tray = platform::NotificationAreaAvailable();
+    platform::KeepOffTaskbar(tray);
+    if (tray || isVisible()) return;
+    // Hidden into a tray that is gone: shown again, on the taskbar.
+    show();
+    raise();
+    activateWindow();
+  });
+}
+
+void TForm1::WindowManagerStaysOnTop(bool above) {
+  if (above == stay_on_top_) return;
+  // The manager has already moved the window; the window's own flag follows
+  // (asking the manager for the state it has), and the box is set quietly,
+  // since its handler would only repeat that.
+  stay_on_top_ = above;
+  platform::SetWindowTopmost(this, above);
+  const QSignalBlocker quiet(CheckBox1);
+  CheckBox1->setChecked(above);
 }
 
 void TForm1::BitBtn2Click() {

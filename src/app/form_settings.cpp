@@ -8,8 +8,8 @@ namespace numira {
 
 std::int32_t FormSettingsWindow::Left() const { return window_.frameGeometry().x(); }
 std::int32_t FormSettingsWindow::Top() const { return window_.frameGeometry().y(); }
-std::int32_t FormSettingsWindow::OuterWidth() const { return window_.frameGeometry().width(); }
-std::int32_t FormSettingsWindow::OuterHeight() const { return window_.frameGeometry().height(); }
+std::int32_t FormSettingsWindow::OuterWidth() const { return window_.width() + frame_.left() + frame_.right(); }
+std::int32_t FormSettingsWindow::OuterHeight() const { return window_.height() + frame_.top() + frame_.bottom(); }
 
 // QWidget::move places a window's frame, so both setters keep the frame's
 // other coordinate and the size.

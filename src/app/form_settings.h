@@ -2,6 +2,8 @@
 // The main window and the screens as the settings see them: the window's
 // outer frame position and size, and one rectangle per monitor.
 
+#include <QMargins>
+
 #include <vector>
 
 #include "core/inifile_.h"
@@ -11,12 +13,12 @@ class QWidget;
 namespace numira {
 
 // A top-level window's frame: left and top are the frame's top-left corner
-// (what QWidget::pos gives for a window), width and height the frame's size.
-// Before the window is first shown the platform knows no frame yet, so the
-// size is the client area's.
+// (what QWidget::pos gives for a window), width and height the frame's size:
+// the client area's with the frame margins given (the window manager's frame
+// and caption, platform::FrameMargins).
 class FormSettingsWindow : public SettingsWindow {
  public:
-  explicit FormSettingsWindow(QWidget& window) : window_(window) {}
+  explicit FormSettingsWindow(QWidget& window, QMargins frame = {}) : window_(window), frame_(frame) {}
 
   std::int32_t Left() const override;
   std::int32_t Top() const override;
@@ -27,6 +29,7 @@ class FormSettingsWindow : public SettingsWindow {
 
  private:
   QWidget& window_;
+  QMargins frame_;
 };
 
 // The monitors' full rectangles, in the order the platform lists its screens.

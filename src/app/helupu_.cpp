@@ -156,6 +156,10 @@ TFormvajon::TFormvajon(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
   setObjectName(QStringLiteral("Formvajon"));
+  // Modal to the main window only: the main window takes no input while it
+  // is open, but the tray icon (a window of its own) still hides and shows
+  // the main window.
+  setWindowModality(Qt::WindowModal);
   setWindowTitle(QStringLiteral("Numira"));
 
   // Scaled once, here: the font follows the screen's resolution, and the

@@ -11,6 +11,16 @@
 
 namespace numira {
 
+namespace {
+
+// The keypad's decimal key: Qt reports KP_Decimal as the period key and
+// KP_Separator as the comma key, each with the keypad modifier.
+bool IsKeypadDecimalKey(const QKeyEvent& key) {
+  return (key.modifiers() & Qt::KeypadModifier) && (key.key() == Qt::Key_Period || key.key() == Qt::Key_Comma);
+}
+
+}  // namespace
+
 KeyPreview::KeyPreview(TForm1& form) : form_(form) { qApp->installEventFilter(this); }
 
 KeyPreview::~KeyPreview() { qApp->removeEventFilter(this); }
@@ -56,13 +66,18 @@ bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
   }
 
   form_.FormKeyDown(key->key());
-  // Characters come with the key, as a platform's character message would:
-  // none while Ctrl or Alt is held, and no control characters.
-  if (!(held & (Qt::ControlModifier | Qt::AltModifier))) {
-    QString typed = key->text();
-    typed.removeIf([](QChar ch) { return ch.category() == QChar::Other_Control; });
-    if (!typed.isEmpty()) form_.FormKeyPress(typed);
+  if (held & (Qt::ControlModifier | Qt::AltModifier)) return false;
+  // The numeric keypad's decimal key types the decimal point whatever its
+  // layout makes it send: "." on some keyboards, "," on a German one.
+  if (IsKeypadDecimalKey(*key)) {
+    form_.Perform(Action::Point);
+    return false;
   }
+  // Characters come with the key, as a platform's character message would
+  // (none while Ctrl or Alt is held, as above), without control characters.
+  QString typed = key->text();
+  typed.removeIf([](QChar ch) { return ch.category() == QChar::Other_Control; });
+  if (!typed.isEmpty()) form_.FormKeyPress(typed);
   return false;
 }
 

@@ -15,6 +15,10 @@
 
 int main(int argc, char** argv) {
   numira::platform::PreferX11Platform();
+  // The name desktops show for the program (the tray icon's Id and Title),
+  // and its desktop entry numira.desktop.
+  QCoreApplication::setApplicationName(QStringLiteral("Numira"));
+  QGuiApplication::setDesktopFileName(QStringLiteral("numira"));
   QApplication app(argc, argv);
   const numira::Separators separators = numira::LoadSeparators();
   numira::TrayModule::Instance();

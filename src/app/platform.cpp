@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QBitmap>
+#include <QDBusConnection>
+#include <QDBusServiceWatcher>
 #include <QEvent>
 #include <QFont>
 #include <QIcon>
@@ -15,15 +17,10 @@
 #include <QWidget>
 #include <QWindow>
 
-#include <cstdlib>
-#include <cstring>
 #include <utility>
 #include <vector>
 
-#if NUMIRA_HAVE_XCB && QT_CONFIG(xcb)
-#include <xcb/xcb.h>
-#define NUMIRA_X11_TASKBAR 1
-#endif
+#include "app/platform_x11.h"
 
 namespace numira::platform {
 namespace {
@@ -43,105 +40,6 @@ QPixmap TransparentPixmap(const QImage& half, QRgb transparent) {
   pixmap.setMask(QBitmap::fromImage(half.createMaskFromColor(transparent, Qt::MaskInColor)));
   return pixmap;
 }
-
-#if NUMIRA_X11_TASKBAR
-
-xcb_connection_t* X11Connection() {
-  if (QGuiApplication::platformName() != QStringLiteral("xcb")) return nullptr;
-  auto* x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-  return x11 != nullptr ? x11->connection() : nullptr;
-}
-
-xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-      connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  std::free(reply);
-  return atom;
-}
-
-// Sets or clears the skip-taskbar state of one window. A window the window
-// manager does not manage yet (about to be mapped) carries the state in its
-// _NET_WM_STATE property, which the manager reads when it takes the window on
-// and which Qt keeps when it adds its own states; a mapped window's state
-// belongs to the manager, so it is asked by a client message to the root.
-void SetSkipTaskbar(QWindow* window, bool skip) {
-  xcb_connection_t* connection = X11Connection();
-  if (connection == nullptr || window == nullptr) return;
-  static const xcb_atom_t net_wm_state = InternAtom(connection, "_NET_WM_STATE");
-  static const xcb_atom_t skip_taskbar = InternAtom(connection, "_NET_WM_STATE_SKIP_TASKBAR");
-  if (net_wm_state == XCB_ATOM_NONE || skip_taskbar == XCB_ATOM_NONE) return;
-  const auto id = static_cast<xcb_window_t>(window->winId());
-
-  if (!window->isVisible()) {
-    std::vector<xcb_atom_t> states;
-    xcb_get_property_reply_t* reply = xcb_get_property_reply(
-        connection, xcb_get_property(connection, 0, id, net_wm_state, XCB_ATOM_ATOM, 0, 1024), nullptr);
-    if (reply != nullptr && reply->format == 32 && reply->type == XCB_ATOM_ATOM) {
-      const auto* first = static_cast<const xcb_atom_t*>(xcb_get_property_value(reply));
-      states.assign(first, first + xcb_get_property_value_length(reply) / sizeof(xcb_atom_t));
-    }
-    std::free(reply);
-    std::erase(states, skip_taskbar);
-    if (skip) states.push_back(skip_taskbar);
-    xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, net_wm_state, XCB_ATOM_ATOM, 32,
-                        static_cast<std::uint32_t>(states.size()), states.data());
-  } else {
-    // The request goes to the root window of the window's own screen.
-    xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
-    if (xcb_get_geometry_reply_t* geometry =
-            xcb_get_geometry_reply(connection, xcb_get_geometry(connection, id), nullptr)) {
-      root = geometry->root;
-      std::free(geometry);
-    }
-    xcb_client_message_event_t message{};
-    message.response_type = XCB_CLIENT_MESSAGE;
-    message.format = 32;
-    message.window = id;
-    message.type = net_wm_state;
-    message.data.data32[0] = skip ? 1 : 0;  // _NET_WM_STATE_ADD / _NET_WM_STATE_REMOVE
-    message.data.data32[1] = skip_taskbar;
-    message.data.data32[3] = 1;  // the request comes from an application
-    xcb_send_event(connection, 0, root,
-                   XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
-                   reinterpret_cast<const char*>(&message));
-  }
-  xcb_flush(connection);
-}
-
-// Makes a window about to be mapped start in the normal state. Qt sets the
-// iconic start state in WM_HINTS when it minimizes a window and leaves it
-// there when the window manager restores the window, so without this the
-// next show from hidden would map the window minimized again.
-void ClearStaleIconicStart(QWindow* window) {
-  xcb_connection_t* connection = X11Connection();
-  if (connection == nullptr || window == nullptr || window->isVisible()) return;
-  // WM_HINTS: flags, input, initial_state, ... as 32-bit fields.
-  constexpr std::uint32_t kStateHint = 1u << 1;
-  constexpr std::uint32_t kNormalState = 1;
-  constexpr std::uint32_t kIconicState = 3;
-  const auto id = static_cast<xcb_window_t>(window->winId());
-  xcb_get_property_reply_t* reply = xcb_get_property_reply(
-      connection, xcb_get_property(connection, 0, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 0, 9), nullptr);
-  if (reply != nullptr && reply->format == 32 && xcb_get_property_value_length(reply) >= 3 * 4) {
-    const auto* first = static_cast<const std::uint32_t*>(xcb_get_property_value(reply));
-    std::vector<std::uint32_t> hints(first, first + xcb_get_property_value_length(reply) / 4);
-    if ((hints[0] & kStateHint) != 0 && hints[2] == kIconicState) {
-      hints[2] = kNormalState;
-      xcb_change_property(connection, XCB_PROP_MODE_REPLACE, id, XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32,
-                          static_cast<std::uint32_t>(hints.size()), hints.data());
-      xcb_flush(connection);
-    }
-  }
-  std::free(reply);
-}
-
-#else
-
-void SetSkipTaskbar(QWindow*, bool) {}
-void ClearStaleIconicStart(QWindow*) {}
-
-#endif
 
 bool off_taskbar = false;
 bool taskbar_state_chosen = false;  // false until the first KeepOffTaskbar
@@ -168,8 +66,8 @@ class ShownWindowKeeper : public QObject {
     if ((!before_map && !after_map) || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
     if (!IsProgramWindow(widget)) return false;
-    if (before_map && !widget->isMinimized()) ClearStaleIconicStart(widget->windowHandle());
-    if (taskbar_state_chosen) SetSkipTaskbar(widget->windowHandle(), off_taskbar);
+    if (before_map && !widget->isMinimized()) x11::ClearStaleIconicStart(widget->windowHandle());
+    if (taskbar_state_chosen) x11::SetSkipTaskbar(widget->windowHandle(), off_taskbar);
     return false;
   }
 };
@@ -266,10 +164,40 @@ void KeepOffTaskbar(bool off) {
   if (!changed) return;
   // Hidden windows get the state at their next show; the visible ones now.
   for (QWidget* widget : QApplication::topLevelWidgets()) {
-    if (IsProgramWindow(widget) && widget->isVisible()) SetSkipTaskbar(widget->windowHandle(), off);
+    if (IsProgramWindow(widget) && widget->isVisible()) x11::SetSkipTaskbar(widget->windowHandle(), off);
   }
 }
 
 bool KeptOffTaskbar() { return off_taskbar; }
+
+void WatchNotificationArea(QObject* context, std::function<void()> changed) {
+  x11::WatchTrayManager(context, changed);
+  // A StatusNotifierItem host is there while its watcher service is on the
+  // session bus; Qt registers its icon again by itself when the watcher
+  // comes back.
+  QDBusConnection bus = QDBusConnection::sessionBus();
+  if (!bus.isConnected()) return;
+  auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), bus,
+                                          QDBusServiceWatcher::WatchForRegistration |
+                                              QDBusServiceWatcher::WatchForUnregistration,
+                                          context);
+  QObject::connect(watcher, &QDBusServiceWatcher::serviceRegistered, context, [changed] { changed(); });
+  QObject::connect(watcher, &QDBusServiceWatcher::serviceUnregistered, context, [changed] { changed(); });
+}
+
+QMargins FrameMargins(QWidget* window) {
+  // Qt knows the frame once the window manager has framed the window.
+  const QRect frame = window->frameGeometry();
+  const QRect client = window->geometry();
+  if (frame != client) {
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+  }
+  return x11::FrameExtents(window);
+}
+
+void FollowWindowManagerStaysOnTop(QWidget* window, std::function<void(bool above)> changed) {
+  x11::WatchStaysOnTop(window, std::move(changed));
+}
 
 }  // namespace numira::platform

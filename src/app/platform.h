@@ -3,9 +3,10 @@
 // with: fonts named by their Windows faces, 16-colour glyph bitmaps with a
 // transparent colour, the topmost z-order band, the general error box, the
 // notification area's presence and keeping the program off the taskbar.
-// Everything tied to X11 and the desktop lives here, so the window code stays
-// portable.
+// Everything tied to the desktop lives here (the X11 pieces in
+// platform_x11.cpp), so the window code stays portable.
 
+#include <QMargins>
 #include <QStringList>
 
 #include <functional>
@@ -13,6 +14,7 @@
 class QFont;
 class QIcon;
 class QImage;
+class QObject;
 class QWidget;
 
 namespace numira::platform {
@@ -74,5 +76,23 @@ NotificationAreaProbe SetNotificationAreaProbe(NotificationAreaProbe probe);
 // kept.
 void KeepOffTaskbar(bool off);
 bool KeptOffTaskbar();
+
+// Calls changed whenever a notification area may have come or gone: an
+// XEmbed tray taking or giving up its selection, a StatusNotifierItem watcher
+// joining or leaving the session bus (a late panel at login, a panel that
+// crashed or restarted). NotificationAreaAvailable then gives the new answer.
+// The watch lasts as long as context.
+void WatchNotificationArea(QObject* context, std::function<void()> changed);
+
+// The frame and caption the window manager adds around a top-level window:
+// Qt's frame geometry once the window has been framed, before that the
+// manager's own estimate (_NET_FRAME_EXTENTS on request); zero margins where
+// neither is known (no window manager, or one that gives no estimate).
+QMargins FrameMargins(QWidget* window);
+
+// Calls changed(above) whenever the window manager puts the shown window into
+// the topmost band or takes it out (its window menu's "always on top"), so
+// the program can follow a choice made outside it.
+void FollowWindowManagerStaysOnTop(QWidget* window, std::function<void(bool above)> changed);
 
 }  // namespace numira::platform

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDialog>
 #include <QDir>
 #include <QFile>
 #include <QFontInfo>
@@ -31,6 +32,7 @@
 
 #include "app/Kelto_.h"
 #include "app/TaskTrayMini.h"
+#include "app/form_settings.h"
 #include "app/history_view.h"
 #include "app/keypad_layout.h"
 #include "app/platform.h"
@@ -808,6 +810,117 @@ TEST_F(KeltoClose, DestroyingTheWindowRemovesTheTrayIcon) {
   Start();
   form_.reset();
   EXPECT_EQ(tray_shell_.calls, (std::vector<std::string>{"add Numira", "delete Numira"}));
+}
+
+
+// ---- Window faults: the keypad's decimal key, tray presence, readme, frame ----
+
+TEST_F(KeltoKeys, KeypadDecimalKeyTypesThePointWhateverItSends) {
+  ShowActive();
+  // A German layout's keypad key sends ",", others "."; the main keyboard's
+  // comma stays a character of no meaning.
+  for (const Qt::Key key : {Qt::Key_Comma, Qt::Key_Period}) {
+    Press(Qt::Key_Home);
+    Type("1");
+    Press(key, Qt::KeypadModifier);
+    Type("5+1=");
+    EXPECT_EQ(Display(), "2.50000") << key;
+  }
+  Press(Qt::Key_Home);
+  Type("1,5");
+  EXPECT_EQ(Display(), "15");
+}
+
+TEST_F(KeltoWindowState, WindowCarriesTheApplicationIcon) {
+  Start();
+  EXPECT_FALSE(form_->windowIcon().isNull());
+  EXPECT_EQ(form_->windowIcon().pixmap(32, 32).toImage(), tray_shell_.added_icon.pixmap(32, 32).toImage());
+}
+
+TEST_F(KeltoWindowState, NotificationAreaComingAndGoingMovesTheWindowOnAndOffTheTaskbar) {
+  Start();
+  QTest::mouseClick(form_->BitBtn1, Qt::LeftButton);
+  ASSERT_FALSE(form_->isVisible());
+
+  // The tray goes while the window is hidden in it: shown again, on the taskbar.
+  tray_available_ = false;
+  form_->NotificationAreaChanged();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_FALSE(platform::KeptOffTaskbar());
+  QTest::mouseClick(form_->BitBtn1, Qt::LeftButton);
+  EXPECT_TRUE(form_->isMinimized());
+  form_->showNormal();
+
+  // A tray that comes takes the program off the taskbar; the window stays.
+  tray_available_ = true;
+  form_->NotificationAreaChanged();
+  EXPECT_TRUE(form_->isVisible());
+  EXPECT_TRUE(platform::KeptOffTaskbar());
+}
+
+TEST_F(KeltoWindowState, TrayPressWorksWhileTheReadmeIsOpenAndRestoresItMinimized) {
+  Start();
+  QDialog readme(form_.get());
+  readme.setWindowModality(Qt::WindowModal);
+  readme.show();
+  ASSERT_EQ(QApplication::activeModalWidget(), &readme);
+  PressTrayIcon();
+  EXPECT_FALSE(form_->isVisible());
+  PressTrayIcon();
+  EXPECT_TRUE(form_->isVisible());
+
+  // Minimized with the main window through the window manager: one press
+  // brings both back.
+  readme.showMinimized();
+  form_->showMinimized();
+  PressTrayIcon();
+  EXPECT_FALSE(form_->isMinimized());
+  EXPECT_FALSE(readme.isMinimized());
+  EXPECT_TRUE(readme.isVisible());
+  // Only the readme window minimized: the press restores it, the main window stays.
+  readme.showMinimized();
+  PressTrayIcon();
+  EXPECT_FALSE(readme.isMinimized());
+  EXPECT_TRUE(form_->isVisible());
+  // Restored from the taskbar instead (no tray), the main window brings it back too.
+  readme.showMinimized();
+  form_->showMinimized();
+  form_->showNormal();
+  EXPECT_FALSE(readme.isMinimized());
+}
+
+TEST_F(KeltoWindowState, AlwaysOnTopChangedByTheWindowManagerIsFollowedAndStored) {
+  Start();
+  QSignalSpy box_changes(form_->CheckBox1, &QCheckBox::toggled);
+  form_->WindowManagerStaysOnTop(true);
+  EXPECT_TRUE(form_->StayOnTop());
+  EXPECT_TRUE(form_->CheckBox1->isChecked());
+  EXPECT_TRUE(form_->windowFlags() & Qt::WindowStaysOnTopHint);
+  EXPECT_EQ(box_changes.count(), 0);  // no request goes back to the manager
+  EXPECT_TRUE(form_->close());
+  EXPECT_EQ(SettingsText(), "[mainform]\ntop=0\nleft=0\n[formmein]\nstay=1\nwaid=1\n");
+
+  form_->show();
+  form_->WindowManagerStaysOnTop(false);
+  EXPECT_FALSE(form_->CheckBox1->isChecked());
+  EXPECT_FALSE(form_->windowFlags() & Qt::WindowStaysOnTopHint);
+}
+
+TEST(KeltoMonitorRule, MeasuresTheClientAreaWithTheWindowManagersFrame) {
+  // Client 437 x 208 at the last place that fits a 1280 x 1024 monitor: a
+  // frame of 2 pixels each side and a 20-pixel caption makes it stick out.
+  QWidget window;
+  window.setFixedSize(437, 208);
+  window.move(1280 - 437, 1024 - 208);
+  const std::vector<MonitorRect> monitor{{0, 0, 1280, 1024}};
+  FormSettingsWindow unframed(window);
+  KeepOnMonitors(unframed, monitor);
+  EXPECT_EQ(window.pos(), QPoint(1280 - 437, 1024 - 208));
+  FormSettingsWindow framed(window, QMargins(2, 20, 2, 2));
+  EXPECT_EQ(framed.OuterWidth(), 441);
+  EXPECT_EQ(framed.OuterHeight(), 230);
+  KeepOnMonitors(framed, monitor);
+  EXPECT_EQ(window.pos(), QPoint(50, 50));
 }
 
 }  // namespace

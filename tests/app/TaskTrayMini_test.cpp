@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QTimer>
 #include <cstring>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -153,7 +154,7 @@ TEST_F(TrayTest, TipKeepsAtMost63Bytes) {
 
 TEST_F(TrayTest, ActionsZeroOneTwoCallTheShellAndOthersNothing) {
   auto* tray = new TTaskTrayMini(owner.get(), module);
-  for (std::uint8_t action : {0, 1, 2, 3, 255}) tray->SetIcon(action, QIcon(), "Numira");
+  for (const std::uint8_t action : std::initializer_list<std::uint8_t>{0, 1, 2, 3, 255}) tray->SetIcon(action, QIcon(), "Numira");
   EXPECT_THAT(log, ElementsAre("Add 1", "Modify 1", "Delete 1"));
   // Action 3 still filled the record.
   tray->SetIcon(3, QIcon(), "changed");
@@ -356,11 +357,11 @@ TEST(QtTrayShell, ShowsTheRecordAndTurnsActivationsIntoCallbackMessages) {
 TEST(QtTrayShell, TipLeavesOutACharacterCutByTheByteLimit) {
   NotifyIconRecord record;
   const QByteArray tip = QString("a" + QString(22, QChar(0x30CA))).toUtf8().left(63);
-  std::memcpy(record.szTip, tip.constData(), tip.size());
+  std::memcpy(record.szTip, tip.constData(), static_cast<std::size_t>(tip.size()));
   EXPECT_EQ(TipText(record), "a" + QString(20, QChar(0x30CA)));
 
   const QByteArray whole = QString(21, QChar(0x30CA)).toUtf8();  // exactly 63 bytes
-  std::memcpy(record.szTip, whole.constData(), whole.size());
+  std::memcpy(record.szTip, whole.constData(), static_cast<std::size_t>(whole.size()));
   record.szTip[whole.size()] = '\0';
   EXPECT_EQ(TipText(record), QString(21, QChar(0x30CA)));
 }

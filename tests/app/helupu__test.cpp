@@ -232,7 +232,11 @@ TEST(ReadmeWindow, RunsModallyAndClosingOnlyHides) {
   auto* button = new QPushButton("x", &mainWindow);
   mainWindow.show();
   QSignalSpy clicks(button, &QPushButton::clicked);
-  TFormvajon window;
+  // Another top-level window of the program, as the tray icon's is.
+  QPushButton tray_icon("tray");
+  tray_icon.show();
+  QSignalSpy tray_clicks(&tray_icon, &QPushButton::clicked);
+  TFormvajon window(&mainWindow);
 
   bool checked = false;
   // Runs inside the modal loop: looks around, then closes the window the way
@@ -241,7 +245,7 @@ TEST(ReadmeWindow, RunsModallyAndClosingOnlyHides) {
     checked = true;
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(QApplication::activeModalWidget(), &window);
-    EXPECT_EQ(window.windowModality(), Qt::ApplicationModal);
+    EXPECT_EQ(window.windowModality(), Qt::WindowModal);
     EXPECT_TRUE(QTest::qWaitForWindowActive(&window));
     EXPECT_EQ(QApplication::focusWidget(), window.Memo1);
     // Input for the main window arrives as the desktop delivers it, and is
@@ -249,6 +253,9 @@ TEST(ReadmeWindow, RunsModallyAndClosingOnlyHides) {
     QTest::mouseClick(mainWindow.windowHandle(), Qt::LeftButton, {}, button->geometry().center());
     QTest::keyClick(mainWindow.windowHandle(), Qt::Key_Space);
     EXPECT_EQ(clicks.count(), 0);
+    // The tray icon still takes its clicks, so it can hide and show the main window.
+    QTest::mouseClick(tray_icon.windowHandle(), Qt::LeftButton, {}, tray_icon.rect().center());
+    EXPECT_EQ(tray_clicks.count(), 1);
     QTest::keyClick(window.Memo1, Qt::Key_Escape);  // Escape does not close it
     EXPECT_TRUE(window.isVisible());
     window.close();

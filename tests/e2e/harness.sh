@@ -41,7 +41,7 @@ step() { echo "- $*"; }
 fail() {
   echo "FAIL: $*" >&2
   local log
-  for log in kelto xvfb openbox trayer; do
+  for log in kelto xvfb openbox trayer sni-host; do
     if [ -s "$scratch/$log.log" ]; then
       echo "--- $log's output:" >&2
       tail -n 20 "$scratch/$log.log" >&2
@@ -369,3 +369,56 @@ message_box_text() {
   fail "no text could be selected in the message box $box"
 }
 
+
+# --- notification areas that come and go ---------------------------------------
+
+# Ends the notification area started by start_tray, as a crashing panel ends.
+stop_tray() {
+  kill "$tray_pid"
+  wait_until "trayer ends" not running "$tray_pid"
+}
+
+# A session bus of the desktop's own, for a StatusNotifierItem host; exports
+# DBUS_SESSION_BUS_ADDRESS for the programs started after it. The bus and
+# its clients run as the user kelto runs as: a session bus admits one user.
+start_session_bus() {
+  mkfifo "$scratch/busfd"
+  "${as_user[@]}" dbus-daemon --session --nofork --nopidfile --print-address=3 3>"$scratch/busfd" >"$scratch/dbus.log" 2>&1 &
+  started_pids+=("$!")
+  read -r -t "$start_limit" DBUS_SESSION_BUS_ADDRESS <"$scratch/busfd" || fail "dbus-daemon did not start"
+  export DBUS_SESSION_BUS_ADDRESS
+}
+
+# Starts the test's StatusNotifierItem watcher and host (sni_host.py) and
+# waits until it owns its name; sets sni_pid. Items register into sni.log.
+# The script is copied beside kelto, where the user it runs as can read it.
+sni_host=$scratch/sni_host.py
+start_sni_host() {
+  [ -f "$sni_host" ] || install -m 644 "$(dirname "${BASH_SOURCE[0]}")/sni_host.py" "$sni_host"
+  : >"$scratch/sni.log"
+  "${as_user[@]}" /usr/bin/python3 "$sni_host" watch - >>"$scratch/sni.log" 2>>"$scratch/sni-host.log" &
+  sni_pid=$!
+  started_pids+=("$sni_pid")
+  wait_limit=$start_limit wait_until "the StatusNotifierItem watcher is on the bus" grep -qx watcher "$scratch/sni.log"
+}
+stop_sni_host() {
+  kill "$sni_pid"
+  wait_until "the StatusNotifierItem host ends" not running "$sni_pid"
+}
+# The items registered so far: SERVICE ID TITLE, one a line.
+sni_items() { grep '^item ' "$scratch/sni.log" | cut -d' ' -f2-; }
+sni_item_count() { grep -c '^item ' "$scratch/sni.log" || true; }
+# A left click on kelto's item, as the host passes it on.
+activate_sni_item() { "${as_user[@]}" /usr/bin/python3 "$sni_host" activate "$(sni_items | tail -n 1 | cut -d' ' -f1)"; }
+
+# --- the user's locale -----------------------------------------------------------
+
+# Compiles a locale (e.g. de_DE.UTF-8) into the scratch folder, since the
+# machine may have none generated, and points the C library at it (LOCPATH).
+use_locale() {
+  local name=$1
+  mkdir -p "$scratch/locale"
+  localedef -i "${name%%.*}" -f "${name#*.}" "$scratch/locale/$name" >/dev/null 2>&1 ||
+    [ -d "$scratch/locale/$name" ] || fail "the locale $name cannot be compiled"
+  export LOCPATH="$scratch/locale" LC_ALL=$name
+}
