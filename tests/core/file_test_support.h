@@ -25,7 +25,7 @@
 
 #include "core/inifile_.h"
 
-namespace numira::testing {
+namespace numira::test_support {
 
 // The user and group id of "nobody", taken on by a child that must not have
 // root's right to write everywhere.
@@ -197,4 +197,4 @@ inline std::string SaveReportingError(const std::string& path) {
   return std::string();
 }
 
-}  // namespace numira::testing
+}  // namespace numira::test_support

@@ -19,11 +19,11 @@
 namespace numira {
 namespace {
 
-using testing::ChildOptions;
-using testing::ReadBytes;
-using testing::RunInChild;
-using testing::ScratchFolder;
-using testing::WriteBytes;
+using test_support::ChildOptions;
+using test_support::ReadBytes;
+using test_support::RunInChild;
+using test_support::ScratchFolder;
+using test_support::WriteBytes;
 
 struct ReadCase {
   const char* what;
@@ -233,10 +233,10 @@ TEST(ProfileFile, WriteThroughALinkUpdatesTheTargetAndKeepsTheLink) {
 TEST(ProfileFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
   const std::string old_bytes = "; keep me\n[mainform]\ntop=1\n" + std::string(200, '#') + "\n";
   auto existing_file = [&](ScratchFolder& f, bool child_owns_it, mode_t mode) {
-    testing::OpenToEveryone(f.path());
-    if (child_owns_it) testing::GiveToChildUser(f.path());
+    test_support::OpenToEveryone(f.path());
+    if (child_owns_it) test_support::GiveToChildUser(f.path());
     WriteBytes(f / "kelto.ini", old_bytes);
-    if (child_owns_it) testing::GiveToChildUser(f / "kelto.ini");
+    if (child_owns_it) test_support::GiveToChildUser(f / "kelto.ini");
     ::chmod((f / "kelto.ini").c_str(), mode);
     return f / "kelto.ini";
   };
@@ -274,7 +274,7 @@ TEST(ProfileFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
     const std::string path = c.prepare(folder);
     const std::vector<std::string> names_before = folder.Names();
 
-    testing::ChildResult result = RunInChild(c.options, [&](std::string& report) {
+    test_support::ChildResult result = RunInChild(c.options, [&](std::string& report) {
       report = ReadProfileString(path, "mainform", "top");
       return WriteProfileString(path, "mainform", "top", "153") ? 1 : 0;
     });
@@ -329,8 +329,8 @@ TEST(ProfileFile, TwoWritersAtOnceLoseNoKeyAndNeverTearTheFile) {
       return 0;
     };
   };
-  const pid_t first = testing::StartChild(writer("first"));
-  const pid_t second = testing::StartChild(writer("second"));
+  const pid_t first = test_support::StartChild(writer("first"));
+  const pid_t second = test_support::StartChild(writer("second"));
   ::close(gate[0]);
   ::close(gate[1]);
   // Meanwhile the parent keeps reading: once the file exists, every read must
@@ -343,8 +343,8 @@ TEST(ProfileFile, TwoWritersAtOnceLoseNoKeyAndNeverTearTheFile) {
     seen = true;
     if (bytes.rfind("[count]\n", 0) != 0 || bytes.back() != '\n') torn.push_back(bytes);
   }
-  EXPECT_EQ(testing::WaitForChild(first), 0);
-  EXPECT_EQ(testing::WaitForChild(second), 0);
+  EXPECT_EQ(test_support::WaitForChild(first), 0);
+  EXPECT_EQ(test_support::WaitForChild(second), 0);
   EXPECT_TRUE(torn.empty()) << torn.size() << " torn reads, e.g. \"" << (torn.empty() ? "" : torn.front()) << "\"";
   EXPECT_EQ(ReadProfileString(path, "count", "first"), std::to_string(kWrites - 1));
   EXPECT_EQ(ReadProfileString(path, "count", "second"), std::to_string(kWrites - 1));
