@@ -182,14 +182,16 @@ TEST(SettingsSave, UnwritableFileRaisesWithThePathAndWritesNothing) {
   const struct {
     const char* what;
     bool make_directory;  // a directory at the file's path, else a read-only folder
-  } cases[] = {{"directory at the path", true}, {"read-only folder", false}};
+  } cases[] = {{"directory at the path", true}, {"read-only file in a read-only folder", false}};
   for (const auto& c : cases) {
     ScratchFolder folder;
     const std::string path = folder / "kelto.ini";
     if (c.make_directory) {
       ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
     } else {
+      // A file there that may be written would be rewritten in place.
       WriteBytes(path, old_bytes);
+      ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
       ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
     }
     // The read-only folder as "nobody", since root may write anywhere.
