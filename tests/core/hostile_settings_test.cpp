@@ -135,13 +135,16 @@ TEST(HostileSettings, FiftyMegabytesOfRandomBytesGiveDefaultsAndAreKeptBySave) {
   EXPECT_TRUE(saved.compare(0, kSize, junk) == 0) << "the random bytes were not kept";
   // The new lines end like the junk's first line; its last line gets a line
   // end first when it has none.
-  const std::size_t first_lf = junk.find('\n');
-  const std::string eol = first_lf != std::string::npos && first_lf > 0 && junk[first_lf - 1] == '\r' ? "\r\n" : "\n";
+  const std::size_t first_end = junk.find_first_of("\r\n");
+  const std::string eol = first_end == std::string::npos ? "\n"
+                          : junk.compare(first_end, 2, "\r\n") == 0 ? "\r\n"
+                                                                      : junk.substr(first_end, 1);
   std::string tail = kSavedSixLines;
   for (std::size_t at = tail.find('\n'); at != std::string::npos; at = tail.find('\n', at + eol.size())) {
     tail.replace(at, 1, eol);
   }
-  EXPECT_EQ(saved.substr(kSize), (junk.back() == '\n' ? "" : eol) + tail);
+  const bool last_line_ended = junk.back() == '\n' || junk.back() == '\r';
+  EXPECT_EQ(saved.substr(kSize), (last_line_ended ? "" : eol) + tail);
   EXPECT_EQ(LoadedValues(path), "325,153,0,1");
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
 }
