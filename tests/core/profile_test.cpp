@@ -225,6 +225,16 @@ TEST(ProfileFile, ReadsKeysCutByTheEndOfAReadPiece) {
     // The streamed copy makes the same cut as the edit of the whole text.
     ASSERT_TRUE(WriteProfileString(path, "s", "k4", "new"));
     EXPECT_EQ(ReadBytes(path), SetProfileValue(content, "s", "k4", "new")) << "shift " << shift;
+    // The same in UTF-16, with a surrogate pair in the comment cut by the
+    // first piece's end (bytes 65534 to 65537).
+    constexpr std::size_t kUnitsBeforePair = kPiece / 2 - 2;
+    const std::string wide = Utf16(content.substr(0, kUnitsBeforePair)) + std::string("\x3D\xD8\x00\xDE", 4) +
+                             Utf16(content.substr(kUnitsBeforePair)).substr(2);
+    WriteBytes(path, wide);
+    EXPECT_EQ(ReadProfileString(path, "s", "k7"), "v7") << "UTF-16, shift " << shift;
+    ASSERT_TRUE(WriteProfileString(path, "s", "k4", "new"));
+    EXPECT_EQ(ReadBytes(path), SetProfileValue(wide, "s", "k4", "new")) << "UTF-16, shift " << shift;
+    EXPECT_EQ(ReadBytes(path)->substr(0, kPiece + 8), wide.substr(0, kPiece + 8)) << "UTF-16, shift " << shift;
   }
 }
 
