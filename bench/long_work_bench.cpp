@@ -151,6 +151,42 @@ void BM_LoadFiftyMegabyteSettingsFile(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadFiftyMegabyteSettingsFile)->Iterations(5)->Unit(benchmark::kMillisecond);
 
+// A settings file of nothing but empty lines (the argument: its size in MB),
+// holding none of our keys: one load (each of the four reads runs through
+// the whole file) as load_s, then one save (four copies of the file, each
+// with a key added at the end) as save_s. The peak memory shows whether a
+// save holds the file in memory; run one size at a time for a figure of its
+// own.
+void BM_EmptyLinesSettingsFile(benchmark::State& state) {
+  const std::size_t size = static_cast<std::size_t>(state.range(0)) << 20;
+  const std::string folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+  const std::string path = folder + "/numira-empty-lines-" + std::to_string(::getpid()) + ".ini";
+  {
+    std::ofstream out(path, std::ios::binary);
+    const std::string block(1 << 20, '\n');
+    for (std::size_t done = 0; done < size; done += block.size()) out << block;
+  }
+  const std::vector<numira::MonitorRect> monitors = {{0, 0, 1920, 1080}};
+  for (auto _ : state) {
+    PlainWindow window;
+    bool stay = true, waid = false;
+    auto start = Clock::now();
+    numira::LoadSettings(path, window, {stay, waid}, monitors);
+    state.counters["load_s"] = SecondsSince(start);
+    start = Clock::now();
+    try {
+      numira::SaveSettings(path, window, {stay, waid});
+    } catch (const numira::SettingsWriteError&) {
+      state.SkipWithError("the save failed");
+    }
+    state.counters["save_s"] = SecondsSince(start);
+  }
+  state.counters["peak_rss_MB"] = PeakResidentMegabytes();
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+}
+BENCHMARK(BM_EmptyLinesSettingsFile)->Arg(50)->Arg(1024)->Iterations(1)->Unit(benchmark::kSecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

@@ -11,7 +11,8 @@
 //    with either one key line's value replaced (the line up to its "=" and the
 //    blanks after it, and its line end, unchanged), or with the new key line
 //    (after a new section header at the end, when the section is missing)
-//    inserted, the line before it given a line end if it had none;
+//    inserted, the line before it given a line end if it had none (lines end
+//    at CR LF, LF or a CR alone; a UTF-16 content is only read back);
 //  - saving the four settings over the content and reading them back gives
 //    the saved values.
 // One input in sixteen also goes through real files in a scratch folder on
@@ -83,18 +84,23 @@ Entry Storable(const Entry& raw) {
   std::string_view k = Trim(key);
   while (!k.empty() && (k.front() == '[' || k.front() == ';' || k.front() == '#')) k = Trim(k.substr(1));
   e.key = std::string(k);
-  e.value = WithoutAny(raw.value, "\r\n");
+  e.value = WithoutAny(raw.value, std::string_view("\r\n\0\x1A", 4));
   if (e.section.empty()) e.section = "s";
   if (e.key.empty()) e.key = "k";
   return e;
 }
 
-// Lines with their line ends ("\n" or "\r\n"; the last may have none).
+// The length of the line end at `at` ("\r\n", "\n" or "\r").
+std::size_t LineEndLength(std::string_view text, std::size_t at) {
+  return text[at] == '\r' && at + 1 < text.size() && text[at + 1] == '\n' ? 2 : 1;
+}
+
+// Lines with their line ends (CR LF, LF or CR; the last may have none).
 std::vector<std::string_view> Lines(std::string_view text) {
   std::vector<std::string_view> lines;
   while (!text.empty()) {
-    std::size_t lf = text.find('\n');
-    std::size_t length = lf == std::string_view::npos ? text.size() : lf + 1;
+    std::size_t end = text.find_first_of("\r\n");
+    std::size_t length = end == std::string_view::npos ? text.size() : end + LineEndLength(text, end);
     lines.push_back(text.substr(0, length));
     text.remove_prefix(length);
   }
@@ -103,15 +109,20 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 std::string_view LineEnd(std::string_view line) {
   if (line.size() >= 2 && line.substr(line.size() - 2) == "\r\n") return line.substr(line.size() - 2);
-  if (!line.empty() && line.back() == '\n') return line.substr(line.size() - 1);
+  if (!line.empty() && (line.back() == '\n' || line.back() == '\r')) return line.substr(line.size() - 1);
   return {};
 }
 
 // The line end new lines get: the first one in the content, LF when none.
 std::string_view NewLineEnd(std::string_view content) {
-  std::size_t lf = content.find('\n');
-  if (lf == std::string_view::npos) return "\n";
-  return (lf > 0 && content[lf - 1] == '\r') ? "\r\n" : "\n";
+  std::size_t end = content.find_first_of("\r\n");
+  if (end == std::string_view::npos) return "\n";
+  return content.substr(end, LineEndLength(content, end));
+}
+
+// A content the ini layer reads as UTF-16: its bytes are not lines of text.
+bool IsUtf16(std::string_view content) {
+  return content.substr(0, 2) == "\xFF\xFE" || content.substr(0, 2) == "\xFE\xFF";
 }
 
 std::string Join(const std::vector<std::string_view>& lines, std::size_t from, std::size_t to) {
@@ -245,6 +256,12 @@ void CheckOnRealFiles(const std::string& content, const Entry& raw, const Entry&
     Check(!numira::WriteProfileString(path, raw.section, raw.key, raw.value), "a refused entry was written");
     Check(FileBytesAt(path) == content, "a refused write changed the file");
   }
+  if (IsUtf16(content) && numira::SetProfileValue(content, e.section, e.key, e.value) == content) {
+    // Half a code unit, or a value that UTF-16 cannot hold: refused.
+    Check(!numira::WriteProfileString(path, e.section, e.key, e.value), "an unencodable write was made");
+    Check(FileBytesAt(path) == content, "an unencodable write changed the file");
+    return;
+  }
   Check(numira::WriteProfileString(path, e.section, e.key, e.value), "a storable entry was not written");
   const std::string written = FileBytesAt(path);
   Check(written == numira::SetProfileValue(content, e.section, e.key, e.value),
@@ -296,8 +313,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(numira::IsStorableProfileEntry(e.section, e.key, e.value), "a cleaned entry is refused");
   const std::string expected = ValueAsRead(e.value);
   const std::string written = numira::SetProfileValue(content, e.section, e.key, e.value);
-  Check(numira::FindProfileValue(written, e.section, e.key) == expected, "the written key does not read back");
-  CheckOnlyTheKeyChanged(content, written, e);
+  // A UTF-16 content that ends inside a code unit, or a value it cannot
+  // hold, is left as it was; any other is written back in UTF-16.
+  const bool kept_as_is = IsUtf16(content) && written == content;
+  if (!kept_as_is) {
+    Check(numira::FindProfileValue(written, e.section, e.key) == expected, "the written key does not read back");
+  }
+  if (!IsUtf16(content)) CheckOnlyTheKeyChanged(content, written, e);
 
   // Saving the four settings over whatever the file holds.
   std::uint32_t seed = 2166136261u;  // FNV-1a of the input: a fixed choice per input
@@ -306,10 +328,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const SavedValues saved{static_cast<std::int32_t>(seed % 800), static_cast<std::int32_t>(seed % 1400),
                           (seed & 1) != 0, (seed & 2) != 0};
   const std::string after_save = SaveInMemory(written, saved);
-  Check(IntegerIn(after_save, "mainform", "top") == saved.top &&
-            IntegerIn(after_save, "mainform", "left") == saved.left &&
-            (IntegerIn(after_save, "formmein", "stay") != 0) == saved.stay &&
-            (IntegerIn(after_save, "formmein", "waid") != 0) == saved.waid,
+  const bool cut_code_unit = IsUtf16(content) && content.size() % 2 != 0;
+  Check(cut_code_unit || (IntegerIn(after_save, "mainform", "top") == saved.top &&
+                          IntegerIn(after_save, "mainform", "left") == saved.left &&
+                          (IntegerIn(after_save, "formmein", "stay") != 0) == saved.stay &&
+                          (IntegerIn(after_save, "formmein", "waid") != 0) == saved.waid),
         "saved settings do not read back");
 
   if ((seed >> 8) % 16 == 0) CheckOnRealFiles(content, raw, e, expected, saved);

@@ -11,6 +11,7 @@
 #include "app/Kelto_.h"
 #include "app/helupu_.h"
 #include "app/platform.h"
+#include "app/session_end.h"
 #include "core/separators.h"
 
 int main(int argc, char** argv) {
@@ -25,6 +26,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<numira::TForm1> Form1 = numira::TForm1::Create();
   // Nothing is parsed or formatted before the event loop runs.
   Form1->History().SetSeparators(separators);
+  numira::SessionEndWatch session_end(*Form1);
   auto Formvajon = std::make_unique<numira::TFormvajon>(Form1.get());
   numira::Formvajon = Formvajon.get();
   numira::platform::KeepOffTaskbar(numira::platform::NotificationAreaAvailable());

@@ -28,25 +28,47 @@ FileBytes ReadFileBytes(const std::string& path);
 // be read (pieces handed over before a read error stay handed over).
 bool ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece)>& consume);
 
-// Replaces the file at `path` with edit(old content) as one atomic step:
+// What a rewrite of a file gets (ReplaceFileAtomically): the old content, to
+// read as often as it needs, and the new content's sink.
+struct FileRewrite {
+  // Hands the old content from its start to `consume`, in pieces of at most
+  // 64 KiB, until it ends or `consume` returns false; every call starts over.
+  // No piece for a file that did not exist. False on a read error.
+  std::function<bool(const std::function<bool(std::string_view piece)>& consume)> read_old;
+  // Appends bytes to the new content. False when they cannot be written
+  // (a full disk, a file size limit: EFBIG, never the SIGXFSZ signal).
+  std::function<bool(std::string_view bytes)> write_new;
+};
+
+// Replaces the file at `path` with the content that rewrite() writes, as one
+// atomic step, in memory that does not grow with the file:
 //  - a symbolic link at `path` is followed, so the file it points to is
 //    replaced and the link stays a link;
 //  - an exclusive advisory lock on the file's folder is held from before the
 //    old content is read until after the new file is in place, so two copies
 //    of the program writing at the same moment both keep their changes;
+//  - under that lock, temporary files of this name left by processes that
+//    died during a write (".NAME.PID.N.tmp", PID no longer running) are
+//    removed;
 //  - the new content goes to a temporary file beside the old one, is flushed
 //    to the disk and then renamed over the old file, so a reader or a crash
 //    sees either the whole old or the whole new file, never a mix.
+// When no temporary file can be made beside a file that may be written (a
+// read-only folder), or the folder's sticky bit forbids replacing the file,
+// the file is rewritten in place instead, under the same lock: its space is
+// reserved first (so a full disk fails before any byte changes), then it is
+// overwritten, cut to the new length and flushed. That keeps the file's
+// identity (inode, owner, links) but is not atomic: a crash in the middle may
+// leave a torn file, and a reader that takes no lock may see one.
 // The new file keeps the old one's permission bits (and, where allowed, its
-// owner); a new file gets 0666 less the umask. A missing file is edited from
-// the empty text and created.
-// Returns false, with the old file untouched and no temporary file left,
-// when: the folder is missing or not writable, the path names a directory or
-// anything else that is not a regular file, the existing file cannot be read
-// or may not be written, or writing or flushing the new content fails (a full
-// disk, a file size limit).
-bool ReplaceFileAtomically(const std::string& path,
-                           const std::function<std::string(const std::string& old_bytes)>& edit);
+// owner); a new file gets 0666 less the umask. A missing file is rewritten
+// from the empty content and created.
+// Returns false, with the old file untouched and no temporary file left, when:
+// rewrite() returns false, the folder is missing or nothing can be written in
+// it, the path names a directory or anything else that is not a regular file,
+// the existing file cannot be read or may not be written, or writing or
+// flushing the new content fails (a full disk, a file size limit).
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const FileRewrite& file)>& rewrite);
 
 // The text of a symbolic link, whatever its length (no fixed-size buffer).
 // std::nullopt when `link` is not a symbolic link or cannot be read.

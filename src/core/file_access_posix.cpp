@@ -1,14 +1,18 @@
 // POSIX stand-in for the file calls of the settings file: whole-file reads,
 // the locked atomic replacement, symbolic links and /proc/self/exe.
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "core/file_access.h"
 
@@ -72,10 +76,12 @@ bool ReadAll(int fd, std::string& out) {
   }
 }
 
-bool WriteAll(int fd, const std::string& data) {
+// Writes all of `data` at the file's current offset, or at `at` when given.
+bool WriteAll(int fd, std::string_view data, std::optional<off_t> at = std::nullopt) {
   std::size_t done = 0;
   while (done < data.size()) {
-    ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    ssize_t n = at ? ::pwrite(fd, data.data() + done, data.size() - done, *at + static_cast<off_t>(done))
+                   : ::write(fd, data.data() + done, data.size() - done);
     if (n > 0) {
       done += static_cast<std::size_t>(n);
     } else if (n < 0 && errno != EINTR) {
@@ -110,6 +116,114 @@ void OpenRegularFile(const std::string& path, FileDescriptor& in, bool& missing,
   size = in.valid() ? st.st_size : 0;
 }
 
+// Hands the file's content from its start to `consume` (pread: the file's
+// offset is left alone, so the content can be read again).
+bool ReadPiecesFrom(int fd, const std::function<bool(std::string_view piece)>& consume) {
+  static constexpr std::size_t kPiece = 65536;
+  std::string buffer(kPiece, '\0');
+  off_t at = 0;
+  for (;;) {
+    ssize_t n = ::pread(fd, buffer.data(), kPiece, at);
+    if (n > 0) {
+      at += n;
+      if (!consume(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return true;
+    } else if (n == 0) {
+      return true;
+    } else if (errno != EINTR) {
+      return false;
+    }
+  }
+}
+
+// While it lives, a write past the file size limit (RLIMIT_FSIZE) fails with
+// EFBIG instead of killing the program with SIGXFSZ, so a failed save is a
+// write error like a full disk.
+class FileSizeSignalIgnored {
+ public:
+  FileSizeSignalIgnored() {
+    struct sigaction ignore{};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    restore_ = ::sigaction(SIGXFSZ, &ignore, &previous_) == 0;
+  }
+  FileSizeSignalIgnored(const FileSizeSignalIgnored&) = delete;
+  FileSizeSignalIgnored& operator=(const FileSizeSignalIgnored&) = delete;
+  ~FileSizeSignalIgnored() {
+    if (restore_) ::sigaction(SIGXFSZ, &previous_, nullptr);
+  }
+
+ private:
+  struct sigaction previous_{};
+  bool restore_ = false;
+};
+
+bool AllDigits(std::string_view text) {
+  return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// Removes the temporary files ".STEM.PID.N.tmp" of processes that no longer
+// run: they were killed in the middle of a write. Runs under the folder's
+// lock, which a live writer holds as long as its temporary file exists; the
+// check that the process is gone keeps a live writer's file even where the
+// file system ignores the lock.
+void RemoveStaleTemporaries(int dir_fd, const std::string& stem) {
+  const int listing_fd = ::openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (listing_fd < 0) return;
+  DIR* listing = ::fdopendir(listing_fd);
+  if (listing == nullptr) {
+    ::close(listing_fd);
+    return;
+  }
+  const std::string prefix = "." + stem + ".";
+  constexpr std::string_view kSuffix = ".tmp";
+  std::vector<std::string> stale;
+  while (const dirent* entry = ::readdir(listing)) {
+    const std::string_view entry_name(entry->d_name);
+    if (entry_name.size() <= prefix.size() + kSuffix.size() || entry_name.substr(0, prefix.size()) != prefix ||
+        entry_name.substr(entry_name.size() - kSuffix.size()) != kSuffix) {
+      continue;
+    }
+    const std::string_view numbers =
+        entry_name.substr(prefix.size(), entry_name.size() - prefix.size() - kSuffix.size());
+    const std::size_t dot = numbers.find('.');
+    if (dot == std::string_view::npos || !AllDigits(numbers.substr(0, dot)) || !AllDigits(numbers.substr(dot + 1))) {
+      continue;
+    }
+    const long long pid = std::stoll(std::string(numbers.substr(0, dot)));
+    if (pid <= 0 || pid > 0x7FFFFFFF || pid == ::getpid()) continue;
+    // EPERM: the process runs, as another user.
+    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+    stale.emplace_back(entry_name);
+  }
+  ::closedir(listing);
+  for (const std::string& stale_name : stale) ::unlinkat(dir_fd, stale_name.c_str(), 0);
+}
+
+// The in-place rewrite of ReplaceFileAtomically (see there). The new content
+// is gathered in memory first, since the old one is read while it is made.
+bool RewriteInPlace(int dir_fd, const std::string& name, const struct stat& old_stat, FileRewrite& file,
+                    const std::function<bool(const FileRewrite& file)>& rewrite) {
+  std::string new_bytes;
+  file.write_new = [&](std::string_view bytes) {
+    new_bytes.append(bytes);
+    return true;
+  };
+  if (!rewrite(file)) return false;
+  FileDescriptor out(::openat(dir_fd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_CLOEXEC));
+  if (!out.valid()) return false;
+  const off_t new_size = static_cast<off_t>(new_bytes.size());
+  if (new_size > old_stat.st_size && ::posix_fallocate(out.get(), 0, new_size) != 0) {
+    // The reservation failed (a full disk, a size limit): no byte has changed.
+    if (::ftruncate(out.get(), old_stat.st_size) != 0) {
+    }
+    return false;
+  }
+  bool written = WriteAll(out.get(), new_bytes, off_t{0});
+  written = written && ::ftruncate(out.get(), new_size) == 0;
+  written = written && ::fsync(out.get()) == 0;
+  return out.Close() && written;
+}
+
 }  // namespace
 
 FileBytes ReadFileBytes(const std::string& path) {
@@ -134,22 +248,10 @@ bool ReadFilePieces(const std::string& path, const std::function<bool(std::strin
   off_t size = 0;
   OpenRegularFile(path, in, missing, size);
   if (!in.valid()) return missing;
-  static constexpr std::size_t kPiece = 65536;
-  std::string buffer(kPiece, '\0');
-  for (;;) {
-    ssize_t n = ::read(in.get(), buffer.data(), kPiece);
-    if (n > 0) {
-      if (!consume(std::string_view(buffer.data(), static_cast<std::size_t>(n)))) return true;
-    } else if (n == 0) {
-      return true;
-    } else if (errno != EINTR) {
-      return false;
-    }
-  }
+  return ReadPiecesFrom(in.get(), consume);
 }
 
-bool ReplaceFileAtomically(const std::string& path,
-                           const std::function<std::string(const std::string& old_bytes)>& edit) {
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const FileRewrite& file)>& rewrite) {
   std::optional<std::string> target = FollowLinks(path);
   if (!target) return false;
   const std::string folder = FolderOf(*target);
@@ -157,7 +259,8 @@ bool ReplaceFileAtomically(const std::string& path,
   if (name.empty()) return false;
 
   FileDescriptor dir(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-  if (!dir.valid()) return false;
+  struct stat dir_stat{};
+  if (!dir.valid() || ::fstat(dir.get(), &dir_stat) != 0) return false;
   // The lock is on the folder, not on the file: the file is replaced by a new
   // one at every write, so a lock on the old file would not stop a second
   // writer that opens the new one. Where the file system has no such locks
@@ -165,39 +268,50 @@ bool ReplaceFileAtomically(const std::string& path,
   while (::flock(dir.get(), LOCK_EX) != 0 && errno == EINTR) {
   }
 
-  std::string old_bytes;
-  struct stat old_stat;
+  struct stat old_stat{};
   bool existed = false;
-  {
-    FileDescriptor in(::openat(dir.get(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
-    if (in.valid()) {
-      if (::fstat(in.get(), &old_stat) != 0 || !S_ISREG(old_stat.st_mode)) return false;
-      // A file that may not be written stays as it is, even though the
-      // folder would let us replace it.
-      if (::faccessat(dir.get(), name.c_str(), W_OK, AT_EACCESS) != 0) return false;
-      old_bytes.reserve(static_cast<std::size_t>(old_stat.st_size));
-      if (!ReadAll(in.get(), old_bytes)) return false;
-      existed = true;
-    } else if (errno != ENOENT) {
-      return false;
-    }
+  FileDescriptor in(::openat(dir.get(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+  if (in.valid()) {
+    if (::fstat(in.get(), &old_stat) != 0 || !S_ISREG(old_stat.st_mode)) return false;
+    // A file that may not be written stays as it is, even though the
+    // folder would let us replace it.
+    if (::faccessat(dir.get(), name.c_str(), W_OK, AT_EACCESS) != 0) return false;
+    existed = true;
+  } else if (errno != ENOENT) {
+    return false;
   }
 
-  const std::string new_bytes = edit(old_bytes);
+  const std::string stem = name.substr(0, kMaxTempStem);
+  RemoveStaleTemporaries(dir.get(), stem);
+  const FileSizeSignalIgnored file_size_limit_gives_efbig;
 
+  FileRewrite file;
+  file.read_old = [&](const std::function<bool(std::string_view)>& consume) {
+    return !existed || ReadPiecesFrom(in.get(), consume);
+  };
+
+  // In a sticky folder (like /tmp) only the file's or the folder's owner may
+  // rename over the file, although others may be allowed to write it.
+  const bool sticky_forbids_rename = existed && (dir_stat.st_mode & S_ISVTX) != 0 && ::geteuid() != 0 &&
+                                     old_stat.st_uid != ::geteuid() && dir_stat.st_uid != ::geteuid();
   static unsigned temp_counter = 0;
   const mode_t mode = existed ? (old_stat.st_mode & 07777) : 0666;
   std::string temp_name;
   FileDescriptor out;
-  for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
-    temp_name = "." + name.substr(0, kMaxTempStem) + "." + std::to_string(::getpid()) + "." +
-                std::to_string(temp_counter++) + ".tmp";
+  for (int attempt = 0; attempt < 100 && !out.valid() && !sticky_forbids_rename; ++attempt) {
+    temp_name = "." + stem + "." + std::to_string(::getpid()) + "." + std::to_string(temp_counter++) + ".tmp";
     out.reset(::openat(dir.get(), temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (!out.valid() && errno != EEXIST) return false;
+    if (out.valid() || errno == EEXIST) continue;
+    if (existed && (errno == EACCES || errno == EPERM)) break;
+    return false;
   }
-  if (!out.valid()) return false;
+  if (!out.valid()) {
+    if (!existed || !(sticky_forbids_rename || errno == EACCES || errno == EPERM)) return false;
+    return RewriteInPlace(dir.get(), name, old_stat, file, rewrite);
+  }
 
-  bool written = WriteAll(out.get(), new_bytes);
+  file.write_new = [&](std::string_view bytes) { return WriteAll(out.get(), bytes); };
+  bool written = rewrite(file);
   if (written && existed) {
     // Best effort: only root may give the file to another owner, and the
     // umask may have narrowed the mode given to openat.

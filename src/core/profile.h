@@ -2,9 +2,10 @@
 // The ini-file layer under the settings: read one key, write one key.
 //
 // A file is read as lines of bytes (any encoding; bytes that are not UTF-8
-// pass through untouched), ended by LF or CRLF, the last one perhaps without
-// an end. Blanks are spaces and tabs. A UTF-8 byte order mark before the first
-// line is skipped.
+// pass through untouched), each ended by CR LF, LF or a CR alone, the last one
+// perhaps without an end. A UTF-8 byte order mark before the first line is
+// skipped; a file with a UTF-16 byte order mark is read as that text and
+// written back in it (core/profile_text.h). Blanks are spaces and tabs.
 //   [name]      a section header (blanks around the line and the name allowed);
 //               it runs to the next header
 //   key=value   a key line of the section above it; the key is the text before
@@ -23,12 +24,13 @@ namespace numira {
 // Longest value a read returns, in bytes; longer values are cut to it.
 inline constexpr std::size_t kProfileValueLimit = 2047;
 
-// The value of `key` in `section` of the file content `content`: blanks
-// around it dropped, then one pair of enclosing quotation marks (both '"' or
+// The value of `key` in `section` of the file content `content`: cut at a NUL
+// or ^Z byte, blanks around it dropped, then one pair of enclosing quotation marks (both '"' or
 // both '\'') removed, then cut to kProfileValueLimit bytes.
 //   "[MainForm]\n Top = 153 \n", "mainform", "TOP"  -> "153"
 //   "[s]\nk=\"a b\"\n", "s", "k"                    -> "a b"
 //   "[s]\nk='x\"\n", "s", "k"                       -> "'x\""   (no pair)
+//   "[s]\rk=0\x1A\r", "s", "k"                      -> "0"
 // A missing section or key gives the empty text. Never fails.
 std::string FindProfileValue(std::string_view content, std::string_view section, std::string_view key);
 
@@ -39,8 +41,10 @@ std::string FindProfileValue(std::string_view content, std::string_view section,
 //  - a missing key becomes the line "key=value" after the section's last key
 //    line (right after the header when it has no key);
 //  - a missing section becomes "[section]" and "key=value" at the end.
-// New lines end like the first line end in the content (LF when it has none),
-// and the line before them gets that end if it had none.
+// New lines end like the first line end in the content (CR LF, LF or CR; LF
+// when it has none), and the line before them gets that end if it had none.
+// A UTF-16 content stays UTF-16; one that ends inside a code unit, or a
+// value that is not UTF-8 for it, leaves the content as it was.
 //   "", "mainform", "top", "153"             -> "[mainform]\ntop=153\n"
 //   "[a]\r\nx=1\r\n", "a", "x", "2"          -> "[a]\r\nx=2\r\n"
 //   "[a]\nx = 1 ;c\n\n[b]\n", "a", "y", "2"  -> "[a]\nx = 1 ;c\ny=2\n\n[b]\n"
@@ -52,7 +56,7 @@ std::string SetProfileValue(std::string_view content, std::string_view section, 
 // and so that the key is found again under these names: section and key not
 // empty and without line breaks or blanks at their ends; no "]" in the
 // section; the key without "=" and not starting with "[", ";" or "#"; the
-// value without line breaks. (Blanks around a value and a pair of enclosing
+// value without line breaks, NUL or ^Z. (Blanks around a value and a pair of enclosing
 // quotation marks are allowed, and dropped again by a read.)
 //   ("mainform", "top", "153") -> true     ("a", "k", "1\n[b]") -> false
 //   ("a", "k=", "1") -> false              (" a", "k", "1") -> false
@@ -67,10 +71,12 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 // SetProfileValue on the file at `path`, creating it when missing, as one
 // locked, atomic replacement of the file (see ReplaceFileAtomically in
 // core/file_access.h; a symbolic link is followed and stays a link).
+// The copy is streamed: memory stays the same whatever the file's size.
 // Returns false, with the file as it was and no temporary file left, when the
-// entry is not storable or the file cannot be read or replaced (missing or
-// read-only folder, a directory at the path, an unreadable or read-only file,
-// a full disk).
+// entry is not storable or the file cannot be read or replaced (missing
+// folder, a new file in a read-only folder, a directory at the path, an
+// unreadable or read-only file, a full disk or file size limit, a UTF-16 file
+// cut inside a code unit).
 bool WriteProfileString(const std::string& path, std::string_view section, std::string_view key,
                         std::string_view value);
 

@@ -25,7 +25,7 @@
 
 #include "core/inifile_.h"
 
-namespace numira::testing {
+namespace numira::test_support {
 
 // The user and group id of "nobody", taken on by a child that must not have
 // root's right to write everywhere.
@@ -102,8 +102,9 @@ struct ChildResult {
 
 // Runs body(report) in a forked child and waits for it. The child's exit code
 // is body's return value; text it appends to `report` comes back in output.
-// A file size limit stands in for a full disk: writing past it fails with
-// EFBIG (the SIGXFSZ signal is ignored).
+// A file size limit stands in for a full disk. The child keeps SIGXFSZ as it
+// comes (it would kill the child): the ini layer itself must turn a write
+// past the limit into EFBIG, a write error.
 inline ChildResult RunInChild(const ChildOptions& options, const std::function<int(std::string& report)>& body) {
   int pipe_fds[2];
   ChildResult result;
@@ -121,7 +122,6 @@ inline ChildResult RunInChild(const ChildOptions& options, const std::function<i
       ready = ::setgid(kNobody) == 0 && ::setuid(kNobody) == 0;
     }
     if (ready && options.size_limit) {
-      ::signal(SIGXFSZ, SIG_IGN);
       struct rlimit limit{*options.size_limit, *options.size_limit};
       ready = ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
     }
@@ -197,4 +197,4 @@ inline std::string SaveReportingError(const std::string& path) {
   return std::string();
 }
 
-}  // namespace numira::testing
+}  // namespace numira::test_support

@@ -19,14 +19,14 @@
 namespace numira {
 namespace {
 
-using testing::ChildOptions;
-using testing::FakeWindow;
-using testing::kOneFullHd;
-using testing::ReadBytes;
-using testing::RunInChild;
-using testing::SaveReportingError;
-using testing::ScratchFolder;
-using testing::WriteBytes;
+using test_support::ChildOptions;
+using test_support::FakeWindow;
+using test_support::kOneFullHd;
+using test_support::ReadBytes;
+using test_support::RunInChild;
+using test_support::SaveReportingError;
+using test_support::ScratchFolder;
+using test_support::WriteBytes;
 
 
 // --- The file's path ---------------------------------------------------------
@@ -135,10 +135,10 @@ TEST(SettingsLoad, UnreadableFileGivesTheDefaultsAndStaysAsItWas) {
   ScratchFolder folder;
   const std::string path = folder / "kelto.ini";
   const std::string bytes = "[mainform]\ntop=153\nleft=325\n[formmein]\nstay=1\nwaid=0\n";
-  testing::OpenToEveryone(folder.path());
+  test_support::OpenToEveryone(folder.path());
   WriteBytes(path, bytes);
   ASSERT_EQ(::chmod(path.c_str(), 0), 0);
-  testing::ChildResult result = RunInChild({true, std::nullopt}, [&](std::string& report) {
+  test_support::ChildResult result = RunInChild({true, std::nullopt}, [&](std::string& report) {
     FakeWindow window(400, 300);
     bool stay = true, waid = false;
     LoadSettings(path, window, {stay, waid}, kOneFullHd);
@@ -182,18 +182,20 @@ TEST(SettingsSave, UnwritableFileRaisesWithThePathAndWritesNothing) {
   const struct {
     const char* what;
     bool make_directory;  // a directory at the file's path, else a read-only folder
-  } cases[] = {{"directory at the path", true}, {"read-only folder", false}};
+  } cases[] = {{"directory at the path", true}, {"read-only file in a read-only folder", false}};
   for (const auto& c : cases) {
     ScratchFolder folder;
     const std::string path = folder / "kelto.ini";
     if (c.make_directory) {
       ASSERT_EQ(::mkdir(path.c_str(), 0755), 0);
     } else {
+      // A file there that may be written would be rewritten in place.
       WriteBytes(path, old_bytes);
+      ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
       ASSERT_EQ(::chmod(folder.path().c_str(), 0555), 0);
     }
     // The read-only folder as "nobody", since root may write anywhere.
-    testing::ChildResult result = RunInChild({!c.make_directory, std::nullopt}, [&](std::string& report) {
+    test_support::ChildResult result = RunInChild({!c.make_directory, std::nullopt}, [&](std::string& report) {
       report = SaveReportingError(path);
       return report.empty() ? 1 : 0;
     });
@@ -208,7 +210,7 @@ TEST(SettingsSave, KeysBeforeAFailedWriteStayWritten) {
   ScratchFolder folder;
   const std::string path = folder / "kelto.ini";
   // 40 bytes hold top and left (28 bytes) but not the [formmein] section too.
-  testing::ChildResult result = RunInChild({false, 40}, [&](std::string& report) {
+  test_support::ChildResult result = RunInChild({false, 40}, [&](std::string& report) {
     report = SaveReportingError(path);
     return report.empty() ? 1 : 0;
   });
@@ -239,12 +241,12 @@ TEST(SettingsSave, TwoProcessesSavingTogetherKeepAWellFormedFile) {
       return 0;
     };
   };
-  const pid_t first = testing::StartChild(saver(111, 222, true, false));
-  const pid_t second = testing::StartChild(saver(-333, 444, false, true));
+  const pid_t first = test_support::StartChild(saver(111, 222, true, false));
+  const pid_t second = test_support::StartChild(saver(-333, 444, false, true));
   ::close(gate[0]);
   ::close(gate[1]);
-  EXPECT_EQ(testing::WaitForChild(first), 0);
-  EXPECT_EQ(testing::WaitForChild(second), 0);
+  EXPECT_EQ(test_support::WaitForChild(first), 0);
+  EXPECT_EQ(test_support::WaitForChild(second), 0);
 
   const std::string bytes = ReadBytes(path).value_or("");
   EXPECT_TRUE(std::regex_match(bytes, std::regex("\\[mainform\\]\ntop=(222|444)\nleft=(111|-333)\n"

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/file_access.h"
@@ -19,11 +20,20 @@
 namespace numira {
 namespace {
 
-using testing::ChildOptions;
-using testing::ReadBytes;
-using testing::RunInChild;
-using testing::ScratchFolder;
-using testing::WriteBytes;
+using test_support::ChildOptions;
+using test_support::ReadBytes;
+using test_support::RunInChild;
+using test_support::ScratchFolder;
+using test_support::WriteBytes;
+
+// `ascii` as UTF-16 with its byte order mark, as editors save "Unicode".
+std::string Utf16(std::string_view ascii, bool big_endian = false) {
+  std::string out = big_endian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char c : ascii) {
+    out += big_endian ? std::string{'\0', c} : std::string{c, '\0'};
+  }
+  return out;
+}
 
 struct ReadCase {
   const char* what;
@@ -62,6 +72,17 @@ TEST(ProfileRead, FindsTheFirstMatchingKeyAndCleansItsValue) {
       {"bytes that are not UTF-8", "[s]\nk=\x82\xA0\xFF\n", "s", "k", "\x82\xA0\xFF"},
       {"header text after ']'", "[s] ; note\nk=1\n", "s", "k", "1"},
       {"value cut to 2047 bytes", "[s]\nk=" + long_value + "\n", "s", "k", long_value.substr(0, 2047)},
+      {"CR line ends", "[s]\rk=v\r", "s", "k", "v"},
+      {"CR CR LF line ends", "[s]\r\r\nk=v\r\r\n", "s", "k", "v"},
+      {"LF CR line ends", "[s]\n\rk=v\n\r", "s", "k", "v"},
+      {"cut between CR and LF", "[s]\r\nj=1\r\nk=v\r", "s", "k", "v"},
+      {"a CR inside a line ends it", "[s]\nj=1\rk=v\n", "s", "k", "v"},
+      {"^Z ends the value", "[s]\nk= 0\x1A\n", "s", "k", "0"},
+      {"NUL padding ends the value", "[s]\nk=0" + std::string(16, '\0'), "s", "k", "0"},
+      {"UTF-16 little endian", Utf16("[s]\r\nk=153\r\n"), "s", "k", "153"},
+      {"UTF-16 big endian", Utf16("[s]\r\nk=153\r\n", true), "s", "k", "153"},
+      {"UTF-16 beyond the first code plane", Utf16("[s]\nk=") + std::string("\x3D\xD8\x00\xDE\n\x00", 6), "s",
+       "k", "\xF0\x9F\x98\x80"},
   };
   for (const ReadCase& c : cases) {
     EXPECT_EQ(FindProfileValue(c.content, c.section, c.key), c.expected) << c.what;
@@ -97,6 +118,14 @@ TEST(ProfileWrite, ChangesOnlyTheKeyItWrites) {
        "[s]\nk=22\nk=2\n[s]\nk=3\n"},
       {"byte order mark kept", "\xEF\xBB\xBF[s]\nk=1\n", "s", "k", "\xEF\xBB\xBF[s]\nk=22\n"},
       {"key before every section is not ours", "k=1\n", "s", "k", "k=1\n[s]\nk=22\n"},
+      {"CR kept for a new key", "[s]\rk=1\r", "s", "n", "[s]\rk=1\rn=22\r"},
+      {"CR kept for a new section", "[s]\rk=1", "t", "n", "[s]\rk=1\r[t]\rn=22\r"},
+      {"the value before a ^Z replaced", "[s]\nk=0\x1A\n", "s", "k", "[s]\nk=22\n"},
+      {"UTF-16 written back as UTF-16", Utf16("[s]\r\nk=1\r\n"), "s", "k", Utf16("[s]\r\nk=22\r\n")},
+      {"UTF-16 big endian, new section", Utf16("[s]\r\nk=1", true), "t", "n",
+       Utf16("[s]\r\nk=1\r\n[t]\r\nn=22\r\n", true)},
+      {"UTF-16 lone surrogate kept", Utf16("[s]\nk=1\n") + std::string("\x00\xDC", 2), "s", "k", Utf16("[s]\nk=22\n") + std::string("\x00\xDC", 2)},
+      {"UTF-16 with an odd byte is left alone", Utf16("[s]\nk=1\n") + "x", "s", "k", Utf16("[s]\nk=1\n") + "x"},
   };
   for (const WriteCase& c : cases) {
     EXPECT_EQ(SetProfileValue(c.content, c.section, c.key, "22"), c.expected) << c.what;
@@ -114,7 +143,7 @@ TEST(ProfileWrite, RefusesEntriesThatWouldBreakTheFile) {
   } refused[] = {
       {"", "k", "1"},  {"s", "", "1"},     {"s]", "k", "1"},   {" s", "k", "1"},   {"s\n", "k", "1"},
       {"s", "k=", "1"}, {"s", "k ", "1"},  {"s", "[k", "1"},   {"s", ";k", "1"},   {"s", "#k", "1"},
-      {"s", "k", "1\n[t]"}, {"s", "k", "1\r"}, {"s", "k\n", "1"},
+      {"s", "k", "1\n[t]"}, {"s", "k", "1\r"}, {"s", "k\n", "1"}, {"s", "k", "1\x1A"},
   };
   ScratchFolder folder;
   const std::string path = folder / "kelto.ini";
@@ -193,6 +222,19 @@ TEST(ProfileFile, ReadsKeysCutByTheEndOfAReadPiece) {
     }
     EXPECT_EQ(ReadProfileString(path, "t", "last"), "x") << "shift " << shift;
     EXPECT_EQ(ReadProfileString(path, "t", "k0"), "") << "shift " << shift;
+    // The streamed copy makes the same cut as the edit of the whole text.
+    ASSERT_TRUE(WriteProfileString(path, "s", "k4", "new"));
+    EXPECT_EQ(ReadBytes(path), SetProfileValue(content, "s", "k4", "new")) << "shift " << shift;
+    // The same in UTF-16, with a surrogate pair in the comment cut by the
+    // first piece's end (bytes 65534 to 65537).
+    constexpr std::size_t kUnitsBeforePair = kPiece / 2 - 2;
+    const std::string wide = Utf16(content.substr(0, kUnitsBeforePair)) + std::string("\x3D\xD8\x00\xDE", 4) +
+                             Utf16(content.substr(kUnitsBeforePair)).substr(2);
+    WriteBytes(path, wide);
+    EXPECT_EQ(ReadProfileString(path, "s", "k7"), "v7") << "UTF-16, shift " << shift;
+    ASSERT_TRUE(WriteProfileString(path, "s", "k4", "new"));
+    EXPECT_EQ(ReadBytes(path), SetProfileValue(wide, "s", "k4", "new")) << "UTF-16, shift " << shift;
+    EXPECT_EQ(ReadBytes(path)->substr(0, kPiece + 8), wide.substr(0, kPiece + 8)) << "UTF-16, shift " << shift;
   }
 }
 
@@ -233,10 +275,10 @@ TEST(ProfileFile, WriteThroughALinkUpdatesTheTargetAndKeepsTheLink) {
 TEST(ProfileFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
   const std::string old_bytes = "; keep me\n[mainform]\ntop=1\n" + std::string(200, '#') + "\n";
   auto existing_file = [&](ScratchFolder& f, bool child_owns_it, mode_t mode) {
-    testing::OpenToEveryone(f.path());
-    if (child_owns_it) testing::GiveToChildUser(f.path());
+    test_support::OpenToEveryone(f.path());
+    if (child_owns_it) test_support::GiveToChildUser(f.path());
     WriteBytes(f / "kelto.ini", old_bytes);
-    if (child_owns_it) testing::GiveToChildUser(f / "kelto.ini");
+    if (child_owns_it) test_support::GiveToChildUser(f / "kelto.ini");
     ::chmod((f / "kelto.ini").c_str(), mode);
     return f / "kelto.ini";
   };
@@ -258,9 +300,15 @@ TEST(ProfileFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
        {}, "", false},
       {"full disk (a file size limit below the new file's size)",
        [&](ScratchFolder& f) { return existing_file(f, false, 0644); }, {false, 64}, "1", true},
-      {"read-only folder",
+      {"new file in a read-only folder",
        [&](ScratchFolder& f) {
-         std::string path = existing_file(f, false, 0644);
+         ::chmod(f.path().c_str(), 0555);
+         return f / "kelto.ini";
+       },
+       {true, std::nullopt}, "", false},
+      {"read-only file in a read-only folder",
+       [&](ScratchFolder& f) {
+         std::string path = existing_file(f, true, 0444);
          ::chmod(f.path().c_str(), 0555);
          return path;
        },
@@ -274,7 +322,7 @@ TEST(ProfileFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
     const std::string path = c.prepare(folder);
     const std::vector<std::string> names_before = folder.Names();
 
-    testing::ChildResult result = RunInChild(c.options, [&](std::string& report) {
+    test_support::ChildResult result = RunInChild(c.options, [&](std::string& report) {
       report = ReadProfileString(path, "mainform", "top");
       return WriteProfileString(path, "mainform", "top", "153") ? 1 : 0;
     });
@@ -291,6 +339,67 @@ TEST(ProfileFile, FailedWriteLeavesTheOldFileAndNoTemporary) {
     }
     EXPECT_EQ(folder.Names(), names_before) << c.what;
   }
+}
+
+// A file that may be written in a folder that may not (read-only, or sticky
+// with the file another user's): no temporary file can take its place, so it
+// is rewritten where it is; a size limit then fails before any byte changes.
+TEST(ProfileFile, WritableFileInAFolderThatIsNotIsRewrittenInPlace) {
+  const std::string old_bytes = "; mine\n[mainform]\ntop=1\n";
+  const struct {
+    const char* what;
+    mode_t folder_mode;
+    bool child_owns_file;             // else the file is another user's, mode 0666
+    std::optional<rlim_t> size_limit;
+    bool both_written;                // else the second write fails
+    const char* expected;
+  } cases[] = {
+      {"read-only folder", 0555, true, std::nullopt, true, "; mine\n[mainform]\ntop=153\n[formmein]\nstay=0\n"},
+      {"sticky folder", 01777, false, std::nullopt, true, "; mine\n[mainform]\ntop=153\n[formmein]\nstay=0\n"},
+      // 30 bytes hold the first write (27 bytes) but not the second.
+      {"read-only folder, size limit", 0555, true, 30, false, "; mine\n[mainform]\ntop=153\n"},
+  };
+  for (const auto& c : cases) {
+    // Only root can hand the file to another user than the child.
+    if (!c.child_owns_file && ::geteuid() != 0) continue;
+    ScratchFolder folder;
+    const std::string path = folder / "kelto.ini";
+    test_support::OpenToEveryone(folder.path());
+    WriteBytes(path, old_bytes);
+    if (c.child_owns_file) test_support::GiveToChildUser(path);
+    ASSERT_EQ(::chmod(path.c_str(), c.child_owns_file ? 0644 : 0666), 0);
+    ASSERT_EQ(::chmod(folder.path().c_str(), c.folder_mode), 0);
+    struct stat before, after;
+    ASSERT_EQ(::stat(path.c_str(), &before), 0);
+
+    test_support::ChildResult result = RunInChild({true, c.size_limit}, [&](std::string&) {
+      return WriteProfileString(path, "mainform", "top", "153") && WriteProfileString(path, "formmein", "stay", "0")
+                 ? 0
+                 : 1;
+    });
+    EXPECT_EQ(result.exit_code, c.both_written ? 0 : 1) << c.what;
+    EXPECT_EQ(ReadBytes(path), c.expected) << c.what;
+    ASSERT_EQ(::stat(path.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino) << c.what << ": the file was replaced, not rewritten";
+    EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"}) << c.what;
+  }
+}
+
+// A writer killed in the middle of a save leaves its temporary file; the next
+// save removes it, but never one of a writer that still runs, nor another
+// file's.
+TEST(ProfileFile, WriteRemovesTemporariesOfDeadWritersOnly) {
+  ScratchFolder folder;
+  const pid_t gone = test_support::StartChild([] { return 0; });
+  ASSERT_EQ(test_support::WaitForChild(gone), 0);
+  std::vector<std::string> kept = {".kelto.ini." + std::to_string(::getppid()) + ".3.tmp",
+                                   ".other.ini." + std::to_string(gone) + ".0.tmp", "kelto.ini"};
+  for (const std::string& name : kept) WriteBytes(folder / name, "[half");
+  WriteBytes(folder / (".kelto.ini." + std::to_string(gone) + ".0.tmp"), "[half");
+
+  ASSERT_TRUE(WriteProfileString(folder / "kelto.ini", "s", "k", "1"));
+  std::sort(kept.begin(), kept.end());
+  EXPECT_EQ(folder.Names(), kept);
 }
 
 TEST(ProfileFile, ReadsLinkTextsLongerThanAnyFixedBuffer) {
@@ -329,8 +438,8 @@ TEST(ProfileFile, TwoWritersAtOnceLoseNoKeyAndNeverTearTheFile) {
       return 0;
     };
   };
-  const pid_t first = testing::StartChild(writer("first"));
-  const pid_t second = testing::StartChild(writer("second"));
+  const pid_t first = test_support::StartChild(writer("first"));
+  const pid_t second = test_support::StartChild(writer("second"));
   ::close(gate[0]);
   ::close(gate[1]);
   // Meanwhile the parent keeps reading: once the file exists, every read must
@@ -343,8 +452,8 @@ TEST(ProfileFile, TwoWritersAtOnceLoseNoKeyAndNeverTearTheFile) {
     seen = true;
     if (bytes.rfind("[count]\n", 0) != 0 || bytes.back() != '\n') torn.push_back(bytes);
   }
-  EXPECT_EQ(testing::WaitForChild(first), 0);
-  EXPECT_EQ(testing::WaitForChild(second), 0);
+  EXPECT_EQ(test_support::WaitForChild(first), 0);
+  EXPECT_EQ(test_support::WaitForChild(second), 0);
   EXPECT_TRUE(torn.empty()) << torn.size() << " torn reads, e.g. \"" << (torn.empty() ? "" : torn.front()) << "\"";
   EXPECT_EQ(ReadProfileString(path, "count", "first"), std::to_string(kWrites - 1));
   EXPECT_EQ(ReadProfileString(path, "count", "second"), std::to_string(kWrites - 1));

@@ -468,6 +468,47 @@ scenario_keypad_decimal_german() {
 typed_after_one() {
   press Home 1 "$1"
   copy_with_ctrl_c
+
+# A session that ends without asking: kelto gets SIGTERM, or the X server goes
+# away under it. Either way it stores where and as it was left.
+scenario_session_end() {
+  start_desktop
+  local xvfb_pid=${started_pids[0]}  # start_desktop starts Xvfb first
+  start_tray
+  start_kelto
+  local w=$main_window left top
+
+  step "moved and switched to the compact view, then SIGTERM"
+  double_click_at "$w" "${display_field[@]}"
+  wait_for_value "the client area" 175x35 client_size "$w"
+  wmctrl -i -r "$w" -e 0,240,160,-1,-1
+  wait_until "the window moves" not frame_position_is "$w" 0,0
+  IFS=, read -r left top <<<"$(frame_position "$w")"
+  kill -TERM "$kelto_pid"
+  expect_kelto_ends
+  expect_settings "after SIGTERM" "$top" "$left" 0 0
+
+  step "the next start opens there, compact; moved and switched back, then the X server is killed"
+  start_kelto
+  w=$main_window
+  wait_for_value "the frame is back at $left,$top" "$left,$top" frame_position "$w"
+  wait_for_value "the client area is 175x35" 175x35 client_size "$w"
+  double_click_at "$w" "${display_field[@]}"
+  wait_for_value "the client area" 375x205 client_size "$w"
+  wmctrl -i -r "$w" -e 0,420,300,-1,-1
+  wait_until "the window moves" not frame_position_is "$w" "$left,$top"
+  IFS=, read -r left top <<<"$(frame_position "$w")"
+  kill "$xvfb_pid"
+  wait_limit=$start_limit wait_until "kelto ends with its X server" not running "$kelto_pid"
+  wait "$kelto_pid" || true
+  expect_settings "after the X server went away" "$top" "$left" 0 1
+
+  step "on a new X server it opens there, in the standard view"
+  rm -f "$scratch/displayfd"
+  start_desktop
+  start_kelto
+  wait_for_value "the frame is back at $left,$top" "$left,$top" frame_position "$main_window"
+  wait_for_value "the client area is 375x205" 375x205 client_size "$main_window"
 }
 
 declare -F "$scenario" >/dev/null || { echo "unknown scenario: $2" >&2; exit 2; }

@@ -1,0 +1,42 @@
+#include "app/session_end.h"
+
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
+#include <QSocketNotifier>
+
+#include "app/Kelto_.h"
+#include "app/form_settings.h"
+#include "app/session_end_posix.h"
+
+namespace numira {
+
+SessionEndWatch::SessionEndWatch(TForm1& form) : form_(form) {
+  session_end::Install();
+  Record();
+  form_.installEventFilter(this);
+  // Connected after the window's own handler, so the flag is already set.
+  connect(form_.CheckBox1, &QCheckBox::toggled, this, [this] { Record(); });
+  if (session_end::SignalFd() >= 0) {
+    auto* notifier = new QSocketNotifier(session_end::SignalFd(), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [] {
+      session_end::StoreAfterSignal();
+      QCoreApplication::quit();
+    });
+  }
+}
+
+SessionEndWatch::~SessionEndWatch() { session_end::Disarm(); }
+
+bool SessionEndWatch::eventFilter(QObject* watched, QEvent* event) {
+  // A view switch always changes the size, so a resize records the flag.
+  if (watched == &form_ && (event->type() == QEvent::Move || event->type() == QEvent::Resize)) Record();
+  return QObject::eventFilter(watched, event);
+}
+
+void SessionEndWatch::Record() {
+  const FormSettingsWindow window(form_);
+  session_end::Update({window.Left(), window.Top(), form_.StayOnTop(), form_.StandardView()});
+}
+
+}  // namespace numira
