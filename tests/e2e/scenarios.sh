@@ -468,6 +468,7 @@ scenario_keypad_decimal_german() {
 typed_after_one() {
   press Home 1 "$1"
   copy_with_ctrl_c
+}
 
 # A session that ends without asking: kelto gets SIGTERM, or the X server goes
 # away under it. Either way it stores where and as it was left.
