@@ -116,7 +116,7 @@ def main():
     heard = []
 
     def on_text_changed(event):
-        heard.append((event.type, event.source.name, event.any_data))
+        heard.append((event.type, event.source.name, event.any_data, event.detail1))
 
     pyatspi.Registry.registerEventListener(on_text_changed, "object:text-changed")
     loop = GLib.MainLoop()
@@ -128,8 +128,8 @@ def main():
         return False
 
     def done_or_late():
-        results = [d for t, s, d in heard if t.endswith(":insert") and s == "表示窓" and d == "15.00000"]
-        lines = [d for t, s, d in heard if t.endswith(":insert") and s == "入力履歴" and "=15.00000" in d]
+        results = [d for t, s, d, _ in heard if t.endswith(":insert") and s == "表示窓" and d == "15.00000"]
+        lines = [d for t, s, d, _ in heard if t.endswith(":insert") and s == "入力履歴" and "=15.00000" in d]
         if (results and lines) or time.monotonic() > deadline:
             loop.quit()
             return False
@@ -139,10 +139,11 @@ def main():
     GLib.timeout_add(50, done_or_late)
     loop.run()
     pyatspi.Registry.deregisterEventListener(on_text_changed, "object:text-changed")
-    if not any(t.endswith(":insert") and s == "表示窓" and d == "15.00000" for t, s, d in heard):
+    if not any(t.endswith(":insert") and s == "表示窓" and d == "15.00000" for t, s, d, _ in heard):
         fail("no text-changed event with 15.00000 on 表示窓; heard %r" % heard)
-    if not any(t.endswith(":insert") and s == "入力履歴" and "=15.00000" in d for t, s, d in heard):
-        fail("no text-changed event with the line =15.00000 on 入力履歴; heard %r" % heard)
+    # The tape's last line goes in after "12+\n3", with its line break.
+    if ("object:text-changed:insert", "入力履歴", "\n=15.00000", 5) not in heard:
+        fail("no text-changed event with the line =15.00000 at offset 5 on 入力履歴; heard %r" % heard)
     print("- the result 15.00000 and the tape's new line were heard as text-changed events")
 
     wait_for("the tape reads 12+ / 3 / =15.00000 through its Text interface",
