@@ -6,16 +6,19 @@
 // at the end the readme window goes before the main window.
 
 #include <QApplication>
+#include <QLocale>
 #include <memory>
 
 #include "app/Kelto_.h"
 #include "app/helupu_.h"
 #include "app/platform.h"
+#include "app/qt_texts.h"
 #include "core/numtext.h"
 
 int main(int argc, char** argv) {
   numira::platform::PreferX11Platform();
   QApplication app(argc, argv);
+  numira::LoadQtTexts(QLocale());
   numira::LoadSeparators();
   numira::TrayModule::Instance();
   std::unique_ptr<numira::TForm1> Form1 = numira::TForm1::Create();

@@ -8,6 +8,9 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QLocale>
+#include <QMenu>
+#include <QTranslator>
 #include <QScrollBar>
 #include <QTest>
 
@@ -18,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "app/accessibility.h"
+#include "app/qt_texts.h"
 #include "core/history_lines.h"
 
 QT_BEGIN_NAMESPACE
@@ -275,6 +279,26 @@ TEST_F(HistoryViewTest, ScreenReadersReadTheLinesAsOneText) {
   EXPECT_EQ(text->characterCount(), 1);
   EXPECT_EQ(text->text(0, 1), "=");
   EXPECT_EQ(text->cursorPosition(), 0);
+}
+
+// With Qt's Japanese translation loaded, the right-click menu speaks Japanese.
+TEST_F(HistoryViewTest, ContextMenuTakesQtsOwnTranslation) {
+  if (!LoadQtTexts(QLocale(QLocale::Japanese, QLocale::Japan))) GTEST_SKIP() << "qt6-translations-l10n is missing";
+  Append("12+");
+  QContextMenuEvent event(QContextMenuEvent::Mouse, At(0, 1), Viewport()->mapToGlobal(At(0, 1)));
+  QApplication::sendEvent(Viewport(), &event);
+  auto* menu = view_->findChild<QMenu*>();
+  ASSERT_NE(menu, nullptr);
+  QStringList texts;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator()) texts << action->text();
+  }
+  menu->close();
+  for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  EXPECT_EQ(texts, (QStringList{QString::fromUtf8("コピー(&C)"), QString::fromUtf8("すべてを選択")}));
 }
 
 }  // namespace
