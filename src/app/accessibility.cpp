@@ -4,6 +4,7 @@
 #include <QAccessibleWidget>
 #include <QLineEdit>
 #include <QScrollBar>
+#include <QTextBoundaryFinder>
 
 #include <algorithm>
 #include <vector>
@@ -112,6 +113,7 @@ class DisplayFieldAccessible : public QAccessibleWidget, public QAccessibleTextI
 class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextInterface {
  public:
   explicit HistoryViewAccessible(HistoryView* view) : QAccessibleWidget(view, QAccessible::EditableText) {}
+  using QAccessibleWidget::text;  // the name and description stay the widget's
 
   void* interface_cast(QAccessible::InterfaceType type) override {
     if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
@@ -159,6 +161,55 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
     }
     return text;
   }
+  // Qt's own versions of these three read the whole text for every call;
+  // here only the line at the offset is read, so a long tape costs nothing.
+  // A sentence or paragraph of the tape is its line.
+  QString textAtOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override {
+    *start = *end = 0;
+    if (boundary == QAccessible::NoBoundary) {
+      *end = characterCount();
+      return text(0, *end);
+    }
+    if (View()->LineCount() == 0) return {};
+    const TextPosition at = PositionOf(offset);
+    const int line_start = OffsetOf({at.line, 0});
+    const QString line = View()->LineText(at.line);
+    qsizetype from = 0;
+    qsizetype to = line.size();
+    if (boundary == QAccessible::CharBoundary) {
+      from = std::min(at.column, line.size());
+      to = std::min(from + 1, line.size());
+    } else if (boundary == QAccessible::WordBoundary) {
+      QTextBoundaryFinder words(QTextBoundaryFinder::Word, line);
+      words.setPosition(at.column);
+      from = words.isAtBoundary() ? at.column : std::max<qsizetype>(0, words.toPreviousBoundary());
+      words.setPosition(at.column);
+      to = words.toNextBoundary();
+      if (to < 0) to = line.size();
+    }
+    // A line, and a character at the line's end, take the line break along.
+    const bool with_break = at.line + 1 < View()->LineCount() &&
+                            (boundary != QAccessible::CharBoundary ? to == line.size() : from == line.size());
+    *start = line_start + static_cast<int>(from);
+    *end = line_start + static_cast<int>(to) + (with_break ? 1 : 0);
+    return line.mid(from, to - from) + (with_break ? QStringLiteral("\n") : QString());
+  }
+  QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override {
+    textAtOffset(offset, boundary, start, end);
+    if (*start <= 0) {
+      *start = *end = 0;
+      return {};
+    }
+    return textAtOffset(*start - 1, boundary, start, end);
+  }
+  QString textAfterOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override {
+    textAtOffset(offset, boundary, start, end);
+    if (*end >= characterCount()) {
+      *start = *end = characterCount();
+      return {};
+    }
+    return textAtOffset(*end, boundary, start, end);
+  }
   int characterCount() const override { return static_cast<int>(View()->TextLength()); }
   QRect characterRect(int offset) const override {
     const TextPosition at = PositionOf(offset);
@@ -189,7 +240,6 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
       counted_clears_ = View()->ClearCount();
     }
     const qsizetype lines = View()->LineCount();
-    if (line_starts_.capacity() < static_cast<std::size_t>(lines)) line_starts_.reserve(static_cast<std::size_t>(lines));
     while (static_cast<qsizetype>(line_starts_.size()) < lines) {
       const auto line = static_cast<qsizetype>(line_starts_.size());
       line_starts_.push_back(line == 0 ? 0 : line_starts_.back() + View()->LineText(line - 1).size() + 1);

@@ -260,6 +260,27 @@ TEST_F(HistoryViewTest, ScreenReadersReadTheLinesAsOneText) {
   EXPECT_EQ(text->text(0, text->characterCount()), whole);
   EXPECT_EQ(text->text(2, 9), "+\n3\n=1\u00a0");
 
+  // Lines, words and characters around an offset, read from its line only.
+  struct Around {
+    int offset;
+    QAccessible::TextBoundaryType boundary;
+    QString at, before, after;
+  };
+  const Around cases[] = {
+      {4, QAccessible::LineBoundary, "3\n", "12+\n", QString::fromUtf8("=1\u00a0500,00000")},
+      {0, QAccessible::LineBoundary, "12+\n", "", "3\n"},
+      {7, QAccessible::WordBoundary, "1", "=", QString::fromUtf8("\u00a0")},
+      {3, QAccessible::CharBoundary, "\n", "+", "3"},
+  };
+  for (const Around& around : cases) {
+    SCOPED_TRACE(around.offset);
+    int from = -1, to = -1;
+    EXPECT_EQ(text->textAtOffset(around.offset, around.boundary, &from, &to), around.at);
+    EXPECT_EQ(text->text(from, to), around.at);
+    EXPECT_EQ(text->textBeforeOffset(around.offset, around.boundary, &from, &to), around.before);
+    EXPECT_EQ(text->textAfterOffset(around.offset, around.boundary, &from, &to), around.after);
+  }
+
   // Offsets and the panel's own selection are one and the same.
   view_->Select({0, 1}, {2, 3});
   int start = -1, end = -1;
