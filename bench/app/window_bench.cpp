@@ -10,6 +10,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QTest>
@@ -25,6 +26,7 @@
 #include <vector>
 
 #include "app/Kelto_.h"
+#include "app/history_view.h"
 #include "app/platform.h"
 
 namespace {
@@ -208,6 +210,50 @@ void BM_HistoryMemoryPerLine(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_HistoryMemoryPerLine)->Arg(100'000)->Arg(1'000'000)->Iterations(1)->Unit(benchmark::kMillisecond);
+
+// What a screen reader adds: each new history line read back through the
+// tape's accessible text (its length, then the last line), with range(0)
+// lines before it; and the heap per line once the reader has counted every
+// line's start.
+void BM_HistoryReadByScreenReader(benchmark::State& state) {
+  const auto lines = static_cast<std::size_t>(state.range(0));
+  const std::size_t slack = std::max<std::size_t>(10, lines / 50);
+  auto form = ShownWindow();
+  RefillHistory(*form, lines);
+  QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(form->Memo1)->textInterface();
+  Latencies per_line;
+  for (auto _ : state) {
+    if (form->History().Lines().size() + 2 > lines + slack) RefillHistory(*form, lines);
+    const Clock::time_point start = Clock::now();
+    AppendTwoLines(*form);
+    int line_start = 0, line_end = 0;
+    benchmark::DoNotOptimize(text->textAtOffset(text->characterCount() - 1, QAccessible::LineBoundary,
+                                                &line_start, &line_end));
+    const double us = MicrosecondsSince(start) / 2;
+    state.SetIterationTime(us * 2 / 1e6);
+    per_line.Add(us);
+  }
+  per_line.Report(state);
+  form.reset();
+  // As BM_HistoryMemoryPerLine, on a fresh window, with every line counted.
+  form = ShownWindow();
+  text = QAccessible::queryAccessibleInterface(form->Memo1)->textInterface();
+  RefillHistory(*form, lines / 2);
+  text->text(0, 1);
+  const std::size_t before = HeapInUse();
+  for (std::size_t i = lines / 2; i < lines; i += 2) AppendTwoLines(*form);
+  QCoreApplication::processEvents();
+  text->text(text->characterCount() - 1, text->characterCount());
+  state.counters["heap_bytes_per_line"] =
+      static_cast<double>(HeapInUse() - before) / static_cast<double>(form->History().Lines().size() - lines / 2);
+}
+BENCHMARK(BM_HistoryReadByScreenReader)
+    ->Arg(10)
+    ->Arg(1'000)
+    ->Arg(100'000)
+    ->UseManualTime()
+    ->Iterations(1'000)
+    ->Unit(benchmark::kMicrosecond);
 
 // A digit typed onto an operand of range(0) digits, and the backspace that
 // takes it off again: each shows the whole operand once more, so the cost

@@ -16,6 +16,7 @@
 #include <limits>
 #include <utility>
 
+#include "app/accessibility.h"
 #include "app/history_view.h"
 #include "app/key_preview.h"
 #include "app/keypad_layout.h"
@@ -62,9 +63,11 @@ TForm1::TForm1(FrameSurroundings surroundings, QWidget* parent)
   setPalette(colours);
   setAutoFillBackground(true);
 
+  InstallAccessibleInterfaces();
   Panel1 = NewPanel(this, "Panel1");
   Panel2 = NewPanel(this, "Panel2");
   BuildControls();
+  NameControlsForScreenReaders(*this);
 
   tape_.SetObserver(this);
   key_preview_ = std::make_unique<KeyPreview>(*this);

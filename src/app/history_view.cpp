@@ -1,5 +1,6 @@
 #include "app/history_view.h"
 
+#include <QAccessible>
 #include <QClipboard>
 #include <QContextMenuEvent>
 #include <QGuiApplication>
@@ -56,19 +57,36 @@ QString HistoryView::toPlainText() const {
 }
 
 void HistoryView::LineAppended() {
-  widest_ = std::max(widest_, fontMetrics().horizontalAdvance(LineText(LineCount() - 1)));
+  const QString line = LineText(LineCount() - 1);
+  widest_ = std::max(widest_, fontMetrics().horizontalAdvance(line));
+  // Every line after the first comes with the line break before it.
+  const QString inserted = LineCount() > 1 ? QLatin1Char('\n') + line : line;
+  const qsizetype at = text_length_;
+  text_length_ += inserted.size();
   UpdateScrollBars();
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());
   viewport()->update();
+  if (QAccessible::isActive()) {
+    QAccessibleTextInsertEvent event(this, static_cast<int>(at), inserted);
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 void HistoryView::LinesCleared() {
+  const qsizetype removed = std::exchange(text_length_, 0);
+  ++clear_count_;
   anchor_ = cursor_ = TextPosition{};
   widest_ = 0;
   dragging_ = false;
   drag_scroll_.stop();
   UpdateScrollBars();
   viewport()->update();
+  if (QAccessible::isActive() && removed > 0) {
+    // The lines are gone from the store already; the event still says how
+    // much text went.
+    QAccessibleTextRemoveEvent event(this, 0, QString(removed, QLatin1Char(' ')));
+    QAccessible::updateAccessibility(&event);
+  }
 }
 
 QString HistoryView::SelectedText() const {
@@ -89,6 +107,7 @@ void HistoryView::SelectAll() {
   cursor_ = EndOfLine(std::max<qsizetype>(0, LineCount() - 1));
   OfferPrimarySelection();
   viewport()->update();
+  if (QAccessible::isActive()) TellOfCaret(true);
 }
 
 void HistoryView::Copy() const {
@@ -166,25 +185,48 @@ void HistoryView::UpdateScrollBars() {
 }
 
 void HistoryView::MoveCursor(TextPosition to, bool extend_selection) {
+  const bool had_selection = HasSelection();
   cursor_ = to;
   if (!extend_selection) anchor_ = to;
-  EnsureCursorVisible();
+  EnsureVisible(cursor_);
   RestartCaretBlink();
   if (extend_selection) OfferPrimarySelection();
   viewport()->update();
+  if (QAccessible::isActive()) TellOfCaret(had_selection || HasSelection());
 }
 
-void HistoryView::EnsureCursorVisible() {
+void HistoryView::TellOfCaret(bool selection_changed) {
+  // Positions in the whole text are the accessible interface's to count.
+  QAccessibleInterface* self = QAccessible::queryAccessibleInterface(this);
+  QAccessibleTextInterface* text = self != nullptr ? self->textInterface() : nullptr;
+  if (text == nullptr) return;
+  if (selection_changed) {
+    int start = text->cursorPosition();
+    int end = start;
+    if (text->selectionCount() > 0) text->selection(0, &start, &end);
+    QAccessibleTextSelectionEvent selection(this, start, end);
+    QAccessible::updateAccessibility(&selection);
+  }
+  QAccessibleTextCursorEvent caret(this, text->cursorPosition());
+  QAccessible::updateAccessibility(&caret);
+}
+
+void HistoryView::Select(TextPosition anchor, TextPosition cursor) {
+  anchor_ = anchor;
+  MoveCursor(cursor, true);
+}
+
+void HistoryView::EnsureVisible(TextPosition position) {
   QScrollBar* vertical = verticalScrollBar();
   const qsizetype first = FirstVisibleLine();
   const qsizetype visible = VisibleLineCount();
-  if (cursor_.line < first) {
-    vertical->setValue(static_cast<int>(cursor_.line));
-  } else if (cursor_.line >= first + visible) {
-    vertical->setValue(static_cast<int>(cursor_.line - visible + 1));
+  if (position.line < first) {
+    vertical->setValue(static_cast<int>(position.line));
+  } else if (position.line >= first + visible) {
+    vertical->setValue(static_cast<int>(position.line - visible + 1));
   }
   QScrollBar* horizontal = horizontalScrollBar();
-  const int x = PointAt(cursor_).x();  // in the viewport
+  const int x = PointAt(position).x();  // in the viewport
   const int width = viewport()->width();
   if (x < kTextMargin) {
     horizontal->setValue(horizontal->value() + x - kTextMargin);

@@ -9,7 +9,9 @@
 // mouse (drag, Shift+click, double-click for a word) or the keyboard (arrow
 // keys, Page Up/Down, End, Ctrl+Home/End, Shift to extend, Ctrl+A), copies
 // with Ctrl+C and its context menu, and offers a mouse selection as the X11
-// primary selection. It never changes the text.
+// primary selection. It never changes the text. Screen readers read it as
+// one text, lines joined with "\n" (accessibility.cpp), and hear every
+// appended line as inserted text.
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -50,7 +52,18 @@ class HistoryView : public QAbstractScrollArea {
   // Every line, joined with "\n".
   QString toPlainText() const;
 
+  // The length of toPlainText() in UTF-16 code units, kept as lines come.
+  qsizetype TextLength() const { return text_length_; }
+  // Goes up at every LinesCleared, so a reader of positions knows when the
+  // lines it counted are gone.
+  qsizetype ClearCount() const { return clear_count_; }
+
   TextPosition CursorPosition() const { return cursor_; }
+  TextPosition SelectionAnchor() const { return anchor_; }
+  // Selects from `anchor` to `cursor` (the caret), as a Shift+click would.
+  void Select(TextPosition anchor, TextPosition cursor);
+  // Scrolls so that `position` is in sight.
+  void EnsureVisible(TextPosition position);
   bool HasSelection() const { return anchor_ != cursor_; }
   // The selected text, lines joined with "\n".
   QString SelectedText() const;
@@ -92,11 +105,12 @@ class HistoryView : public QAbstractScrollArea {
   void UpdateScrollBars();
   // Moves the caret; the anchor follows unless the selection is extended.
   void MoveCursor(TextPosition to, bool extend_selection);
-  void EnsureCursorVisible();
   // The position one step left or right of the caret (a character, or a word
   // with Ctrl), crossing line ends.
   TextPosition Step(TextPosition from, bool forward, bool by_word) const;
   TextPosition EndOfLine(qsizetype line) const;
+  // Tells a listening screen reader where the caret (and selection) went.
+  void TellOfCaret(bool selection_changed);
   void RestartCaretBlink();
   void OfferPrimarySelection() const;
 
@@ -105,6 +119,8 @@ class HistoryView : public QAbstractScrollArea {
   TextPosition cursor_;
   // The widest line's advance in pixels, for the horizontal scroll range.
   int widest_ = 0;
+  qsizetype text_length_ = 0;
+  qsizetype clear_count_ = 0;
   bool caret_shown_ = false;
   bool dragging_ = false;
   QPoint drag_point_;

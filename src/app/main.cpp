@@ -6,11 +6,13 @@
 // at the end the readme window goes before the main window.
 
 #include <QApplication>
+#include <QLocale>
 #include <memory>
 
 #include "app/Kelto_.h"
 #include "app/helupu_.h"
 #include "app/platform.h"
+#include "app/qt_texts.h"
 #include "app/session_end.h"
 #include "core/separators.h"
 
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Numira"));
   QGuiApplication::setDesktopFileName(QStringLiteral("numira"));
   QApplication app(argc, argv);
+  numira::LoadQtTexts(QLocale());
   const numira::Separators separators = numira::LoadSeparators();
   numira::TrayModule::Instance();
   std::unique_ptr<numira::TForm1> Form1 = numira::TForm1::Create();

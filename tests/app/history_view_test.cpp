@@ -4,17 +4,24 @@
 
 #include "app/history_view.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
+#include <QLocale>
+#include <QMenu>
+#include <QTranslator>
 #include <QScrollBar>
 #include <QTest>
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
+#include "app/accessibility.h"
+#include "app/qt_texts.h"
 #include "core/history_lines.h"
 
 QT_BEGIN_NAMESPACE
@@ -30,6 +37,7 @@ namespace {
 class HistoryViewTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    InstallAccessibleInterfaces();
     view_ = std::make_unique<HistoryView>(lines_);
     view_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     view_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -236,6 +244,82 @@ TEST_F(HistoryViewTest, PagesKeepTheCaretInSight) {
     EXPECT_LE(view_->FirstVisibleLine(), i * page);
     EXPECT_LT(i * page, view_->FirstVisibleLine() + page);
   }
+}
+
+// What a screen reader reads: the lines joined with "\n", counted in UTF-16
+// (a no-break space is two bytes in the store but one character here).
+TEST_F(HistoryViewTest, ScreenReadersReadTheLinesAsOneText) {
+  for (const char* line : {"12+", "3", "=1\u00a0500,00000"}) Append(line);
+  QAccessibleInterface* panel = QAccessible::queryAccessibleInterface(view_.get());
+  ASSERT_NE(panel, nullptr);
+  QAccessibleTextInterface* text = panel->textInterface();
+  ASSERT_NE(text, nullptr);
+  EXPECT_TRUE(panel->state().readOnly && panel->state().multiLine);
+  const QString whole = QString::fromUtf8("12+\n3\n=1\u00a0500,00000");
+  EXPECT_EQ(text->characterCount(), whole.size());
+  EXPECT_EQ(text->text(0, text->characterCount()), whole);
+  EXPECT_EQ(text->text(2, 9), "+\n3\n=1\u00a0");
+
+  // Lines, words and characters around an offset, read from its line only.
+  struct Around {
+    int offset;
+    QAccessible::TextBoundaryType boundary;
+    QString at, before, after;
+  };
+  const Around cases[] = {
+      {4, QAccessible::LineBoundary, "3\n", "12+\n", QString::fromUtf8("=1\u00a0500,00000")},
+      {0, QAccessible::LineBoundary, "12+\n", "", "3\n"},
+      {7, QAccessible::WordBoundary, "1", "=", QString::fromUtf8("\u00a0")},
+      {3, QAccessible::CharBoundary, "\n", "+", "3"},
+  };
+  for (const Around& around : cases) {
+    SCOPED_TRACE(around.offset);
+    int from = -1, to = -1;
+    EXPECT_EQ(text->textAtOffset(around.offset, around.boundary, &from, &to), around.at);
+    EXPECT_EQ(text->text(from, to), around.at);
+    EXPECT_EQ(text->textBeforeOffset(around.offset, around.boundary, &from, &to), around.before);
+    EXPECT_EQ(text->textAfterOffset(around.offset, around.boundary, &from, &to), around.after);
+  }
+
+  // Offsets and the panel's own selection are one and the same.
+  view_->Select({0, 1}, {2, 3});
+  int start = -1, end = -1;
+  text->selection(0, &start, &end);
+  EXPECT_EQ(std::pair(start, end), std::pair(1, 9));
+  EXPECT_EQ(text->cursorPosition(), 9);
+  text->setSelection(0, 4, 8);
+  EXPECT_EQ(view_->SelectedText(), "3\n=1");
+  text->setCursorPosition(6);
+  EXPECT_EQ(view_->CursorPosition(), (TextPosition{2, 0}));
+  EXPECT_FALSE(view_->HasSelection());
+  EXPECT_EQ(text->offsetAtPoint(Viewport()->mapToGlobal(At(2, 2))), 8);
+
+  // A cleared tape is counted afresh.
+  Clear();
+  Append("=");
+  EXPECT_EQ(text->characterCount(), 1);
+  EXPECT_EQ(text->text(0, 1), "=");
+  EXPECT_EQ(text->cursorPosition(), 0);
+}
+
+// With Qt's Japanese translation loaded, the right-click menu speaks Japanese.
+TEST_F(HistoryViewTest, ContextMenuTakesQtsOwnTranslation) {
+  if (!LoadQtTexts(QLocale(QLocale::Japanese, QLocale::Japan))) GTEST_SKIP() << "qt6-translations-l10n is missing";
+  Append("12+");
+  QContextMenuEvent event(QContextMenuEvent::Mouse, At(0, 1), Viewport()->mapToGlobal(At(0, 1)));
+  QApplication::sendEvent(Viewport(), &event);
+  auto* menu = view_->findChild<QMenu*>();
+  ASSERT_NE(menu, nullptr);
+  QStringList texts;
+  for (QAction* action : menu->actions()) {
+    if (!action->isSeparator()) texts << action->text();
+  }
+  menu->close();
+  for (QTranslator* translator : QCoreApplication::instance()->findChildren<QTranslator*>()) {
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+  }
+  EXPECT_EQ(texts, (QStringList{QString::fromUtf8("コピー(&C)"), QString::fromUtf8("すべてを選択")}));
 }
 
 }  // namespace

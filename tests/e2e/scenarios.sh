@@ -512,6 +512,48 @@ scenario_session_end() {
   wait_for_value "the client area is 375x205" 375x205 client_size "$main_window"
 }
 
+# A session bus and the accessibility bus (at-spi2-core) of the desktop's
+# user; kelto started afterwards finds them through DBUS_SESSION_BUS_ADDRESS.
+start_accessibility_bus() {
+  install_kelto
+  local info
+  info=$("${as_user[@]}" dbus-daemon --session --fork --print-address=1 --print-pid=1)
+  export DBUS_SESSION_BUS_ADDRESS=${info%%$'\n'*}
+  started_pids+=("${info##*$'\n'}")
+  # The switches live in memory, not in the user's dconf database.
+  GSETTINGS_BACKEND=memory HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" "${as_user[@]}" \
+    /usr/libexec/at-spi-bus-launcher --launch-immediately >"$scratch/at-spi.log" 2>&1 &
+  started_pids+=("$!")
+  wait_limit=$start_limit wait_until "the accessibility bus starts" "${as_user[@]}" dbus-send --session \
+    --dest=org.a11y.Bus --print-reply /org/a11y/bus org.a11y.Bus.GetAddress
+}
+
+# Switches assistive technology on, as a screen reader does when it starts.
+start_screen_reader_mode() {
+  local switch
+  for switch in IsEnabled ScreenReaderEnabled; do
+    "${as_user[@]}" dbus-send --session --dest=org.a11y.Bus --print-reply /org/a11y/bus \
+      org.freedesktop.DBus.Properties.Set string:org.a11y.Status "string:$switch" variant:boolean:true >/dev/null
+  done
+}
+
+scenario_screen_reader() {
+  start_desktop
+  start_tray
+  start_accessibility_bus
+  start_screen_reader_mode
+  # Qt 6.4 now and then misses the switch while it connects to the
+  # accessibility bus at start (about one start in eight here), and never
+  # hears it switched on later; its own override keeps the scenario steady.
+  QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_kelto
+  local check
+  check=(env HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" "${as_user[@]}"
+    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/accessibility_check.py")
+  wait_limit=$start_limit wait_until "kelto registers with the accessibility bus" "${check[@]}" --registered "$kelto_pid"
+  step "pyatspi reads and drives kelto"
+  "${check[@]}" "$kelto_pid" || fail "the accessibility check failed"
+}
+
 declare -F "$scenario" >/dev/null || { echo "unknown scenario: $2" >&2; exit 2; }
 "$scenario"
 echo "PASS: $2"
