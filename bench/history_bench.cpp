@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The tape's own share of a history line, without a window: the time per
 // line with 10, 1,000 and 100,000 lines already written, and the heap each
 // line holds beside the bytes of its text. The history has no line limit,

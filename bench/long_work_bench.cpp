@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Long work: whether the calculator stays usable with a huge operand, a long
 // tape, and a huge settings file. Each case runs once (these are minutes of a
 // user's work, not a loop body) and reports its figures as counters:

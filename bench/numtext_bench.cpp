@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Cost of the number conversions per call, beside glibc's strtold and
 // snprintf on the same values for scale.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Keys per second through the tape: a long random key stream, and typing one
 // very long operand (each key appends to the display, so a key costs the same
 // whatever the operand's length).

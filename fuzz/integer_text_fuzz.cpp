@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Any bytes give a 32-bit value or the default, the throwing reader agrees
 // with the defaulting one, and every formatted integer reads back.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Any bytes either parse to a value or give the conversion error, and the
 // caller's floating-point environment is the same afterwards.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # Runs one fuzz target for a fixed time on a scratch copy of its seed corpus
 # and prints its speed and corpus size. Usage: run_fuzz.sh TARGET SEEDS SECONDS
 set -euo pipefail

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The settings file under any bytes. Input: a first line "section|key|value"
 // naming the key to write (split at the first two "|"), then the file's
 // content. For every input:

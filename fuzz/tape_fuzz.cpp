@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Any key stream (bytes as typed characters; 1, 2, 3 as Backspace, Home and
 // Enter) leaves the engine in one of its three states, raises nothing but the
 // overflow error, and keeps the display equal to the operand text of the state.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Writes the application icon for the desktop's icon theme from the same
 // 32 x 32 XPM the program builds into its resources, so there is one icon art:
 //   numira_icon_png SOURCE.xpm OUTPUT_DIR

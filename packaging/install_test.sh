@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # Installs a build into scratch prefixes and checks the installed tree: both
 # programs (kelto-tape run from there), the desktop entry (valid, starting the
 # installed kelto by its full path, with keywords and the window class) and

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The main window in-process on the offscreen platform: what a key costs from
 // its key event to the changed display text, what one history line costs at
 // 10, 1,000 and 100,000 lines and how much memory each line holds, and what a

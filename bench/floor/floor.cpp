@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // floor: the smallest Qt 6 Widgets window of the calculator's size and
 // contents, as the start-up measurements' point of comparison. A one-line
 // field, twenty 30 x 30 push buttons and a multi-line text field in a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // first_map: starts a program and reports how long it takes until its first
 // top-level window is viewable, then how much memory it holds a moment later.
 //

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # Start-up time and memory of kelto beside the bare Qt window (bench/floor),
 # measured side by side on a private X server:
 #

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Kelto_: the main window `Form1` (class TForm1). The keypad panel with the
 // display field on the left, the history panel on the right, two view modes

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // TTaskTrayMini: one icon with a tip in the notification area, whose mouse
 // clicks become events of the component (and a popup menu on right-click).

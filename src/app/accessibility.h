@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // What screen readers see of the main window (AT-SPI through Qt's bridge):
 // the window as a frame, a name on every control whose face shows no text,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #include "app/form_settings.h"
 
 #include <QGuiApplication>

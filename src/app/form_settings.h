@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The main window and the screens as the settings see them: the window's
 // outer frame position and size, and one rectangle per monitor.

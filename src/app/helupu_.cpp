@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #include "app/helupu_.h"
 
 #include <QFontInfo>

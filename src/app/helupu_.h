@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // TFormvajon: the readme window. A modal dialog with one read-only text field,
 // Memo1, holding the fixed readme text (name and version, usage notes, change

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The history panel's widget: a read-only, unwrapped, scrollable view of the
 // tape's lines that paints them straight from the tape's own store. It keeps

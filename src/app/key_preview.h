@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Key preview for the main window: sees every key pressed in the window
 // before the focused control does, hands it to the window's key handlers,

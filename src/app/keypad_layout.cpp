@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #include "app/keypad_layout.h"
 
 #include <algorithm>

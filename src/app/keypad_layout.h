@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The main window's controls as one table: name, kind, place, caption, hint,
 // font, tab stop and action. TForm1 is built from it and the GUI tests check

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Numira's start sequence: the modules start (locale separators, the tray's id
 // registry), the main window is created (its create handler adds the tray
 // icon, loads the settings and shows it; the application title starts as

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Small stand-ins for the Windows calls the main window was first described
 // with: fonts named by their Windows faces, 16-colour glyph bitmaps with a

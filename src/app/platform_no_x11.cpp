@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The platform stand-ins where Qt was built without its xcb platform: no
 // window manager states to set or follow, no XEmbed notification area.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The X11 pieces of the platform stand-ins: window manager states through
 // Qt's own xcb connection, and the notices of the XEmbed notification area.
 

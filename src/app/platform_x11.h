@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The X11 half of the platform stand-ins (platform_x11.cpp), used by
 // platform.cpp. Without X11 (platform_no_x11.cpp) each does nothing and

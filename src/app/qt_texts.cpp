@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #include "app/qt_texts.h"
 
 #include <QCoreApplication>

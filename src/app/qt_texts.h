@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Qt's own texts (the history panel's "Copy" and "Select All", the message
 // box's button) in the user's language, from the translations Qt ships

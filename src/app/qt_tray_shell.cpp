@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #include "app/qt_tray_shell.h"
 
 #include <QCoreApplication>

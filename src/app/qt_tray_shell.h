@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The desktop's notification area through Qt: one QSystemTrayIcon per icon id,
 // showing the record's icon and tip, whose activations come back to the

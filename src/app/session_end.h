@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The Qt side of the session's end (app/session_end_posix.h): keeps the
 // stored-at-the-end settings current with the main window on every move,

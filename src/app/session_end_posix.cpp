@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // POSIX signals and the exit handler behind session_end_posix.h.
 
 #include "app/session_end_posix.h"

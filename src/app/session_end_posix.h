@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The end of a session that does not ask the program: SIGTERM or SIGHUP (a
 // desktop session without a session manager ends so), or exit() called from

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The notification-area shell as the tray component sees it: the record that
 // describes one icon, and the calls that add, modify and delete it. The Qt

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The calculator engine. Operand texts become doubles only when an operator or
 // "=" needs them; each result is one extended operation rounded once to double.
 

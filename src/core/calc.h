@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The calculator engine: one state and seven commands. Operands stay texts
 // while they are typed and become doubles only when an operator or "=" needs

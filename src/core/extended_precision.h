@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The x87 precision that the extended arithmetic needs. The x87 unit rounds
 // every long double operation to the precision in its control word, and a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Platform stand-in: the few file-system calls the settings file needs —
 // reading a whole file, replacing it atomically under a lock, and the path of

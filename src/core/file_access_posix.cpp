@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // POSIX stand-in for the file calls of the settings file: whole-file reads,
 // the locked atomic replacement, symbolic links and /proc/self/exe.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The tape's lines, kept flat: every line's text one after another in one
 // buffer, and the offset at which each line starts. A line costs its own

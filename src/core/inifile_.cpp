@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Settings: the file path, the accessor, load, save and the monitor rule.
 
 #include "core/inifile_.h"

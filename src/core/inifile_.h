@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Settings: the file next to the executable that keeps the main window's
 // position and its two view flags between runs.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // 32-bit integer texts, as the settings file writes and reads them.
 
 #include <cstdint>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The key map: typed characters and named keys to actions.
 
 #include "core/key_map.h"

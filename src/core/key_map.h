@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The one key map of the program: every user action, and which typed
 // characters and named keys give which action. The window's buttons and keys

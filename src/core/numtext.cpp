@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Number texts <-> extended values: parser, scaling, decimal digits and the
 // two formats.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Number texts <-> values: the parser that judges every operand text, the two
 // formats that write every result and sign change (both with the separators

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The three power-of-ten tables of ScalePow10. Each entry is the exact power
 // of ten rounded to the nearest extended value (ties to even), written as a

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The ini-file layer: finding and setting one key in a file's bytes, and the
 // two file operations on top of them.
 

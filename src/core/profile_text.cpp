@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Byte order marks, UTF-16 to UTF-8 and back, piece by piece.
 
 #include "core/profile_text.h"

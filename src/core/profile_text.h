@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The text of a settings file as the ini layer sees it, and back. A file is
 // read as bytes (any 8-bit encoding passes through untouched), except one

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The rule that picks the two separators from a locale's separator texts.
 
 #include "core/separators.h"

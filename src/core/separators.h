@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The two separators of number texts as one value: the engine and the tape
 // hold it and hand it to every conversion, so a change of the user's locale

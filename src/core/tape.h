@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The printing-calculator tape: the history lines and the composite actions
 // that write them around the engine commands. The window's buttons and keys

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The display field and the application title as two plain strings: the
 // surroundings of kelto-tape, and of tests, fuzzing and benchmarks that drive

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // POSIX stand-in for the thread-locale queries: a private locale object is
 // made from the environment and queried, so the process locale stays "C".
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // kelto-tape: drives the calculator engine and the tape without a window.
 // Reads a key string, types it as the window would, and prints the history,
 // the error-box texts, the display and the application title.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The main window driven like a user drives it: key events through the
 // window system (so they reach the focused control and the key preview the
 // way real keys do), mouse clicks on the controls, and the control table as

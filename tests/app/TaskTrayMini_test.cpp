@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The tray component against a recording shell: ids, the record, the shell
 // calls, and the dispatch of callback message 1125. The last tests drive the
 // Qt shell's icons with their activation signal.

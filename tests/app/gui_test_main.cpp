@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The one main() of the GUI tests: an offscreen QApplication unless the caller
 // chose a platform, then every GoogleTest case.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The readme window: its fixed text, its scaling and position rules, and its
 // modal run, on the offscreen platform (one screen, 96 dpi).
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The history panel's widget on its own: it shows a line store it does not
 // copy, follows the newest line, never wraps, and selects and copies with
 // the mouse and the keyboard like a read-only text field.

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The calculator engine driven command by command, without a window.
 
 #include "core/calc.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Helpers for the tests of the settings file: a scratch folder, whole-file
 // reads and writes, running a piece of code in a child process (as an

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Settings files that fight back: no read permission, empty, tens of
 // megabytes of random bytes, links that lead nowhere or in a circle, and an
 // executable deep in a folder tree. Whatever is found, a load gives values

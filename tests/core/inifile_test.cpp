@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Settings: where the file lives, how its values read, load and save on a
 // window stand-in, and the rule that pulls a window back onto the monitors.
 

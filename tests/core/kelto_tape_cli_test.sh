@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # Runs the real kelto-tape binary: output lines, standard input, named keys,
 # error-box lines, separators, and the usage errors with exit status 2.
 # Usage: kelto_tape_cli_test.sh PATH/TO/kelto-tape

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Number texts: parser, scaling tables, decimal digits, the two formats,
 // separators and integer texts.
 

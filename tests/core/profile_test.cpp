@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The ini layer: how a key is found and set in a file's bytes, and how the
 // file itself is replaced (atomically, under a lock, never half-written).
 

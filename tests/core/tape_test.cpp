@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The tape: history lines around the engine, the key map, the error box text.
 
 #include "core/tape.h"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Test support: runs code at another x87 precision than the 64 bits a
 // program on Linux starts with, as a program on Windows x64 may start at 53.

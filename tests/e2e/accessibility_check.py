@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 """Reads a running kelto the way a screen reader does, over AT-SPI (pyatspi),
 and drives it only through the accessibility interfaces:
 

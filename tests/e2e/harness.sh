@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # shellcheck shell=bash disable=SC2034  # the variables are for scenarios.sh
 # The end-to-end harness, sourced by scenarios.sh. Each scenario gets a
 # desktop of its own: an Xvfb server on a free display number, openbox as the

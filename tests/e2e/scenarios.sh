@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # End-to-end scenarios: the real kelto on a real X server, with a real window
 # manager and notification area, driven from outside as a user drives it.
 #

@@ -1,4 +1,6 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 """A small StatusNotifierItem host for the end-to-end scenarios.
 
   sni_host.py watch LOG     (LOG "-": standard output) owns org.kde.StatusNotifierWatcher on the session
