@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -300,7 +301,11 @@ bool ReplaceFileAtomically(const std::string& path,
     if (in.valid()) {
       if (!IsRegularFile(in.get())) return false;
       BY_HANDLE_FILE_INFORMATION info;
-      if (::GetFileInformationByHandle(in.get(), &info) != 0) old_attributes = info.dwFileAttributes;
+      if (::GetFileInformationByHandle(in.get(), &info) == 0) return false;
+      // Checked here too: a program running with more rights than the user
+      // (Wine as root) may open a read-only file for writing all the same.
+      if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+      old_attributes = info.dwFileAttributes;
       if (!ReadAll(in.get(), old_bytes)) return false;
     } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
       return false;
@@ -313,7 +318,7 @@ bool ReplaceFileAtomically(const std::string& path,
   old_attributes &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
   if (old_attributes == 0) old_attributes = FILE_ATTRIBUTE_NORMAL;
 
-  static unsigned temp_counter = 0;
+  static std::atomic<unsigned> temp_counter{0};
   const std::wstring prefix = folder + (IsSeparator(folder.back()) ? L"" : L"\\");
   std::wstring temp_path;
   Handle out;
