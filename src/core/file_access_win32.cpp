@@ -3,6 +3,13 @@
 // Paths are UTF-8 outside and UTF-16 (the ...W calls) inside, so a folder
 // with a Japanese name works whatever the ANSI code page is; '/' and '\' both
 // separate folders.
+//
+// How the contract of file_access.h reads here: the lock is a named mutex
+// per folder (see FolderLock); "may not be written" is the read-only
+// attribute or an access list that refuses writing; the new file takes the
+// old one's hidden, system and archive attributes, and its access list is
+// inherited from the folder as the old one's was; a symbolic link is
+// followed to the file it names.
 
 #include <windows.h>
 
