@@ -171,6 +171,30 @@ TEST(Win32FileAccess, JapaneseFolderNamesWorkThroughUtf8Paths) {
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(Wide(folder / "設定 フォルダ"))));
 }
 
+// Past MAX_PATH (260 characters) Windows' plain ...W calls fail, so the
+// settings calls give such paths the "\\?\" prefix. Wine has no such limit:
+// here this shows that the prefixed form names the right file.
+TEST(Win32FileAccess, PathsLongerThanMaxPathWork) {
+  ScratchFolder folder;
+  std::wstring full = L"\\\\?\\" + std::filesystem::path(Wide(folder.path())).make_preferred().wstring();
+  std::string path = folder.path();
+  std::vector<std::wstring> made;
+  while (path.size() < 400) {
+    const std::string part = "設定.folder-" + std::to_string(path.size());
+    path += "/" + part;
+    full += L"\\" + Wide(part);
+    ASSERT_NE(::CreateDirectoryW(full.c_str(), nullptr), 0) << path.size();
+    made.push_back(full);
+  }
+  path += "/kelto.ini";
+  EXPECT_TRUE(WriteProfileString(path, "mainform", "top", "153"));
+  EXPECT_EQ(ReadProfileString(path, "mainform", "top"), "153");
+  EXPECT_EQ(ReadFileBytes(path).bytes, "[mainform]\ntop=153\n");
+  // The scratch folder's own clean-up goes by the short calls.
+  ::DeleteFileW((full + L"\\kelto.ini").c_str());
+  for (auto it = made.rbegin(); it != made.rend(); ++it) ::RemoveDirectoryW(it->c_str());
+}
+
 TEST(Win32FileAccess, ReadsMissingFilesAsEmptyAndRefusesWhatIsNoFile) {
   ScratchFolder folder;
   ASSERT_TRUE(std::filesystem::create_directory(FsPath(folder / "dir.ini")));
