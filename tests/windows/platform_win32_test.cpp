@@ -4,6 +4,7 @@
 // programs writing at once, the executable's own path at any length).
 
 #include <windows.h>
+#include <xmmintrin.h>
 // <windows.h> maps WriteProfileString to the system's WriteProfileStringA;
 // here it is the core's own function.
 #undef WriteProfileString
@@ -148,8 +149,9 @@ TEST(SystemInfo, PrintsTheFloatingPointSetupOfThisWindows) {
   using WineVersion = const char*(__cdecl*)();
   const auto wine_version = reinterpret_cast<WineVersion>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
-  std::printf("LDBL_MANT_DIG=%d FLT_EVAL_METHOD=%d x87-precision-at-start=%u bits wine=%s\n", LDBL_MANT_DIG,
-              static_cast<int>(FLT_EVAL_METHOD), X87PrecisionBits(), wine_version ? wine_version() : "no");
+  std::printf("LDBL_MANT_DIG=%d FLT_EVAL_METHOD=%d x87-precision=%u bits mxcsr=0x%04x wine=%s\n", LDBL_MANT_DIG,
+              static_cast<int>(FLT_EVAL_METHOD), X87PrecisionBits(), _mm_getcsr(),
+              wine_version ? wine_version() : "no");
   EXPECT_EQ(LDBL_MANT_DIG, 64);
 }
 
