@@ -8,7 +8,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 #include <unistd.h>
 
 #include <algorithm>
@@ -32,7 +34,9 @@ namespace {
 using test_support::FakeWindow;
 using test_support::kOneFullHd;
 using test_support::ReadBytes;
+#ifndef _WIN32
 using test_support::RunInChild;
+#endif
 using test_support::SaveReportingError;
 using test_support::ScratchFolder;
 using test_support::WriteBytes;
@@ -72,6 +76,7 @@ const std::string kDefaults = "0,0,0,1";
   std::_Exit(error.empty() ? 0 : 1);
 }();
 
+#ifndef _WIN32  // modes, links and fork are POSIX's; tests/windows has the Win32 cases
 // The user may read nothing of the file but could write it, and the folder
 // lets the program replace it: a save that took the unreadable file for an
 // empty one would throw away everything else in it.
@@ -95,6 +100,7 @@ TEST(HostileSettings, UnreadableFileGivesDefaultsAndItsSaveFailsLeavingIt) {
   EXPECT_EQ(ReadBytes(path), old_bytes);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
 }
+#endif
 
 TEST(HostileSettings, EmptyFileGivesDefaultsAndSaveFillsIt) {
   ScratchFolder folder;
@@ -151,6 +157,7 @@ TEST(HostileSettings, FiftyMegabytesOfRandomBytesGiveDefaultsAndAreKeptBySave) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
 }
 
+#ifndef _WIN32
 // A link to a file elsewhere is covered by the ini layer's tests; these are
 // links that lead to no file: a link whose file is not there yet is written
 // through (the file appears where the link points), a circle of links is
@@ -228,6 +235,7 @@ TEST(HostileSettings, ExecutableDeepInAFolderTreeSavesBesideItself) {
     EXPECT_EQ(ReadBytes(program + ".ini"), kSavedSixLines) << program.size() << "-byte path";
   }
 }
+#endif  // POSIX
 
 }  // namespace
 }  // namespace numira
