@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # The Windows half of the build (a mingw-w64 cross-build, see
 # mingw-w64-x86_64.cmake): GoogleTest built from Debian's source package, and
 # every test run under Wine in a prefix of this build folder's own.

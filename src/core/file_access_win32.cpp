@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Win32 stand-in for the file calls of the settings file: whole-file reads,
 // the locked atomic replacement, symbolic links and the executable's path.
 // Paths are UTF-8 outside and UTF-16 (the ...W calls) inside, so a folder

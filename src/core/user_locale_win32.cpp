@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Win32 thread-locale query: the user's decimal and thousands separators as
 // the wide locale data spells them, turned into UTF-8. The narrow
 // GetLocaleInfoA would give code-page bytes instead (0xA0 for the French

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The tool's standard streams carry UTF-8 bytes exactly as written, on every
 // platform.

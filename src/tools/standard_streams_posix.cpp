@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // POSIX streams already pass bytes through unchanged.
 
 #include "tools/standard_streams.h"

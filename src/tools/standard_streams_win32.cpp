@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The C runtime opens the standard streams in text mode, which would turn
 // every "\n" into "\r\n": binary mode keeps the output byte for byte the same
 // as on Linux. A console shows the UTF-8 lines (Japanese error texts) only

@@ -22,9 +22,11 @@
 namespace numira {
 namespace {
 
+#ifndef _WIN32
 using test_support::ChildOptions;
-using test_support::ReadBytes;
 using test_support::RunInChild;
+#endif
+using test_support::ReadBytes;
 using test_support::ScratchFolder;
 using test_support::WriteBytes;
 
@@ -245,8 +247,6 @@ TEST(ProfileFile, ReadsKeysCutByTheEndOfAReadPiece) {
 }
 
 #ifndef _WIN32
-using testing::ChildOptions;
-using testing::RunInChild;
 
 TEST(ProfileFile, WriteCreatesTheFileAndKeepsItsPermissions) {
   ScratchFolder folder;

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # Fails when a Windows executable imports a DLL that not every Windows 10 has
 # (the C++ runtime DLLs of mingw-w64 above all: libstdc++-6.dll,
 # libgcc_s_seh-1.dll, libwinpthread-1.dll, which -static keeps out).

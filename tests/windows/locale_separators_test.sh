@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # kelto-tape.exe under Wine takes its separators from the user's locale, which
 # Wine derives from LC_ALL: French gives a no-break space for thousands (shown
 # as a plain space), German swaps the two, Japanese keeps "." and ",".

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The Win32 platform files of the core under Wine: the floating-point setup
 // the program starts with, and the settings file's calls (UTF-8 paths with
 // Japanese folder names, refused writes that leave everything as it was, two
