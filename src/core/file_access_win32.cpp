@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -156,7 +157,7 @@ bool ReadAll(HANDLE file, std::string& out) {
   }
 }
 
-bool WriteAll(HANDLE file, const std::string& data) {
+bool WriteAll(HANDLE file, std::string_view data) {
   std::size_t done = 0;
   while (done < data.size()) {
     const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
@@ -307,13 +308,14 @@ FileBytes ReadFileBytes(const std::string& path) {
   return result;
 }
 
-bool ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece)>& consume) {
-  std::optional<std::wstring> native = NativePath(path);
-  if (!native) return false;
-  FolderLock lock(FolderOf(*native));
+namespace {
+
+// Hands the content of the file at `native` to `consume` piece by piece;
+// the caller holds the folder's lock.
+bool ReadPiecesUnlocked(const std::wstring& native, const std::function<bool(std::string_view piece)>& consume) {
   Handle in;
   bool missing = false;
-  OpenRegularFile(*native, in, missing);
+  OpenRegularFile(native, in, missing);
   if (!in.valid()) return missing;
   std::string buffer(kPiece, '\0');
   for (;;) {
@@ -324,8 +326,50 @@ bool ReadFilePieces(const std::string& path, const std::function<bool(std::strin
   }
 }
 
-bool ReplaceFileAtomically(const std::string& path,
-                           const std::function<std::string(const std::string& old_bytes)>& edit) {
+// Removes the temporary files ".NAME.PID.N.tmp" beside `name` whose process
+// has ended: a save killed between making its temporary file and moving it
+// into place leaves one behind. A live process's file is kept.
+void RemoveStaleTemporaries(const std::wstring& prefix, const std::wstring& stem) {
+  const std::wstring pattern = prefix + L"." + stem + L".*.tmp";
+  WIN32_FIND_DATAW found;
+  HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return;
+  do {
+    const std::wstring file = found.cFileName;
+    const std::size_t pid_start = stem.size() + 2;  // after "." NAME "."
+    const std::size_t pid_end = file.find(L'.', pid_start);
+    if (pid_end == std::wstring::npos || pid_end == pid_start) continue;
+    const std::wstring pid_text = file.substr(pid_start, pid_end - pid_start);
+    if (pid_text.find_first_not_of(L"0123456789") != std::wstring::npos || pid_text.size() > 10) continue;
+    const unsigned long pid = std::stoul(pid_text);
+    if (pid == ::GetCurrentProcessId()) continue;
+    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (process != nullptr) {
+      DWORD code = 0;
+      const bool running = ::GetExitCodeProcess(process, &code) != 0 && code == STILL_ACTIVE;
+      ::CloseHandle(process);
+      if (running) continue;
+    } else if (::GetLastError() != ERROR_INVALID_PARAMETER) {
+      continue;  // there, but not ours to ask about: keep its file
+    }
+    ::DeleteFileW((prefix + file).c_str());
+  } while (::FindNextFileW(search, &found) != 0);
+  ::FindClose(search);
+}
+
+}  // namespace
+
+bool ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece)>& consume) {
+  std::optional<std::wstring> native = NativePath(path);
+  if (!native) return false;
+  FolderLock lock(FolderOf(*native));
+  return ReadPiecesUnlocked(*native, consume);
+}
+
+// Windows has no sticky folders, and a folder's read-only mark does not stop
+// new files in it, so the in-place rewrite of the POSIX side is not needed
+// here: a folder that refuses the temporary file refuses the save.
+bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const FileRewrite& file)>& rewrite) {
   std::optional<std::wstring> native = NativePath(path);
   if (!native) return false;
   std::optional<std::wstring> target = FollowLinks(*native);
@@ -340,7 +384,6 @@ bool ReplaceFileAtomically(const std::string& path,
 
   FolderLock lock(folder);
 
-  std::string old_bytes;
   DWORD old_attributes = FILE_ATTRIBUTE_NORMAL;
   {
     // Opening for writing as well checks, before anything is written, that
@@ -356,25 +399,25 @@ bool ReplaceFileAtomically(const std::string& path,
       // (Wine as root) may open a read-only file for writing all the same.
       if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
       old_attributes = info.dwFileAttributes;
-      if (!ReadAll(in.get(), old_bytes)) return false;
     } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
       return false;
     }
   }
 
-  const std::string new_bytes = edit(old_bytes);
-
   // The new file takes over the old one's hidden, system and archive marks.
   old_attributes &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
   if (old_attributes == 0) old_attributes = FILE_ATTRIBUTE_NORMAL;
 
-  static std::atomic<unsigned> temp_counter{0};
   const std::wstring prefix = folder + (IsSeparator(folder.back()) ? L"" : L"\\");
+  const std::wstring stem = name.substr(0, kMaxTempStem);
+  RemoveStaleTemporaries(prefix, stem);
+
+  static std::atomic<unsigned> temp_counter{0};
   std::wstring temp_path;
   Handle out;
   for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
-    temp_path = prefix + L"." + name.substr(0, kMaxTempStem) + L"." + std::to_wstring(::GetCurrentProcessId()) +
-                L"." + std::to_wstring(temp_counter++) + L".tmp";
+    temp_path = prefix + L"." + stem + L"." + std::to_wstring(::GetCurrentProcessId()) + L"." +
+                std::to_wstring(temp_counter++) + L".tmp";
     out.reset(::CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, old_attributes, nullptr));
     if (!out.valid() && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
       return false;
@@ -382,7 +425,10 @@ bool ReplaceFileAtomically(const std::string& path,
   }
   if (!out.valid()) return false;
 
-  bool written = WriteAll(out.get(), new_bytes);
+  const FileRewrite file{
+      [&](const std::function<bool(std::string_view piece)>& consume) { return ReadPiecesUnlocked(*target, consume); },
+      [&](std::string_view bytes) { return WriteAll(out.get(), bytes); }};
+  bool written = rewrite(file);
   written = written && ::FlushFileBuffers(out.get()) != 0;
   written = out.Close() && written;
   if (!written || !MoveIntoPlace(temp_path, *target)) {

@@ -21,11 +21,11 @@
 namespace numira {
 namespace {
 
-using test_support::ChildOptions;
 using test_support::FakeWindow;
 using test_support::kOneFullHd;
 using test_support::ReadBytes;
 #ifndef _WIN32
+using test_support::ChildOptions;
 using test_support::RunInChild;
 #endif
 using test_support::SaveReportingError;

@@ -30,10 +30,10 @@
 namespace numira {
 namespace {
 
-using testing::ReadBytes;
-using testing::SaveReportingError;
-using testing::ScratchFolder;
-using testing::WriteBytes;
+using test_support::ReadBytes;
+using test_support::SaveReportingError;
+using test_support::ScratchFolder;
+using test_support::WriteBytes;
 
 // Started with this variable set, the test program runs no tests: "save"
 // saves its settings beside itself and prints their path; "write:KEY:PATH"
