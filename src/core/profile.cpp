@@ -139,6 +139,9 @@ class LineCutter {
   // on_line returns false to end the cutting.
   explicit LineCutter(std::function<bool(const CutLine&)> on_line) : on_line_(std::move(on_line)) {}
 
+  // Tells where each run of skipped empty lines begins and its first byte.
+  void OnSkippedRun(std::function<void(std::size_t begin, char first)> on_run) { on_run_ = std::move(on_run); }
+
   // Takes the next piece; false once the cutting has ended.
   bool Feed(std::string_view piece) {
     while (!done_ && !piece.empty()) {
@@ -149,6 +152,7 @@ class LineCutter {
         std::size_t run = 0;
         while (run < piece.size() && IsLineEndByte(piece[run])) ++run;
         if (run > 0) {
+          if (on_run_) on_run_(size_, piece.front());
           Advance(piece, run);
           line_begin_ = size_;
           continue;
@@ -222,6 +226,7 @@ class LineCutter {
   }
 
   std::function<bool(const CutLine&)> on_line_;
+  std::function<void(std::size_t begin, char first)> on_run_;
   std::string partial_;
   std::size_t size_ = 0;
   std::size_t line_begin_ = 0;
@@ -267,7 +272,11 @@ class EditPlanner {
  public:
   EditPlanner(std::string_view section, std::string_view key, std::string_view value)
       : section_(section), key_(key), value_(value), scan_(section, key),
-        cutter_([this](const CutLine& line) { return TakeLine(line); }) {}
+        cutter_([this](const CutLine& line) { return TakeLine(line); }) {
+    cutter_.OnSkippedRun([this](std::size_t begin, char first) {
+      if (begin == anchor_next_) anchor_before_empty_lf_line_ = first == '\n';
+    });
+  }
 
   bool Feed(std::string_view piece) { return cutter_.Feed(piece); }
 
@@ -284,7 +293,10 @@ class EditPlanner {
     const std::string key_line = std::string(key_) + "=" + std::string(value_) + eol;
     if (section_found_) {
       edit.cut_begin = edit.cut_end = anchor_next_;
-      edit.insert = (anchor_unended_ ? eol : std::string()) + key_line;
+      // A lone CR before an empty LF line would read as one CR LF line end
+      // and swallow that empty line: end the new line with CR LF instead.
+      const std::string line = eol == "\r" && anchor_before_empty_lf_line_ ? key_line + "\n" : key_line;
+      edit.insert = (anchor_unended_ ? eol : std::string()) + line;
       return edit;
     }
     edit.cut_begin = edit.cut_end = cutter_.Size();
@@ -294,6 +306,7 @@ class EditPlanner {
 
  private:
   bool TakeLine(const CutLine& line) {
+    if (line.begin == anchor_next_) anchor_before_empty_lf_line_ = line.text.empty() && line.end.substr(0, 1) == "\n";
     last_unended_ = line.end.empty();
     const LineKind kind = scan_.Next(line.text);
     if (kind == LineKind::End) return false;
@@ -301,6 +314,7 @@ class EditPlanner {
     if (kind != LineKind::Other) {
       anchor_next_ = line.begin + line.text.size() + line.end.size();
       anchor_unended_ = line.end.empty();
+      anchor_before_empty_lf_line_ = false;
     }
     if (kind != LineKind::Match) return true;
     std::size_t value_begin = *KeyLineEquals(line.text) + 1;
@@ -316,6 +330,7 @@ class EditPlanner {
   bool section_found_ = false;
   std::size_t anchor_next_ = 0;     // after the section's last key line (or its header)
   bool anchor_unended_ = false;
+  bool anchor_before_empty_lf_line_ = false;  // the line after the anchor is an empty LF line
   std::optional<std::pair<std::size_t, std::size_t>> key_cut_;  // the value of the key's line
 };
 

@@ -124,6 +124,8 @@ TEST(ProfileWrite, ChangesOnlyTheKeyItWrites) {
       {"key before every section is not ours", "k=1\n", "s", "k", "k=1\n[s]\nk=22\n"},
       {"CR kept for a new key", "[s]\rk=1\r", "s", "n", "[s]\rk=1\rn=22\r"},
       {"CR kept for a new section", "[s]\rk=1", "t", "n", "[s]\rk=1\r[t]\rn=22\r"},
+      {"CR LF before an empty LF line, which a CR would join", "[s]\rk=1\n\n[t]\r", "s", "n",
+       "[s]\rk=1\nn=22\r\n\n[t]\r"},
       {"the value before a ^Z replaced", "[s]\nk=0\x1A\n", "s", "k", "[s]\nk=22\n"},
       {"UTF-16 written back as UTF-16", Utf16("[s]\r\nk=1\r\n"), "s", "k", Utf16("[s]\r\nk=22\r\n")},
       {"UTF-16 big endian, new section", Utf16("[s]\r\nk=1", true), "t", "n",
