@@ -32,7 +32,7 @@
 #include "app/Kelto_.h"
 #include "app/TaskTrayMini.h"
 #include "app/history_view.h"
-#include "app/keypad_layout.h"
+#include "ui/keypad_layout.h"
 #include "app/platform.h"
 
 // Readable failure messages for Qt strings and lists of them.
