@@ -1,0 +1,388 @@
+// Win32 stand-in for the file calls of the settings file: whole-file reads,
+// the locked atomic replacement, symbolic links and the executable's path.
+// Paths are UTF-8 outside and UTF-16 (the ...W calls) inside, so a folder
+// with a Japanese name works whatever the ANSI code page is; '/' and '\' both
+// separate folders.
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core/file_access.h"
+
+namespace numira {
+namespace {
+
+constexpr DWORD kPiece = 65536;
+// Longest file name kept in a temporary name, so ".NAME.PID.N.tmp" stays
+// within the 255-character file name limit.
+constexpr std::size_t kMaxTempStem = 200;
+// A reader that has the old file open (another copy of the program loading
+// its settings) makes the replacing rename fail for that moment: try again
+// for about half a second before giving up.
+constexpr int kRenameAttempts = 50;
+constexpr DWORD kRenamePauseMs = 10;
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+class Handle {
+ public:
+  explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE) : handle_(handle) {}
+  Handle(const Handle&) = delete;
+  Handle& operator=(const Handle&) = delete;
+  ~Handle() { Close(); }
+
+  HANDLE get() const { return handle_; }
+  bool valid() const { return handle_ != INVALID_HANDLE_VALUE && handle_ != nullptr; }
+  void reset(HANDLE handle) {
+    Close();
+    handle_ = handle;
+  }
+  // Closes now and reports whether the close succeeded.
+  bool Close() {
+    if (!valid()) return true;
+    return ::CloseHandle(std::exchange(handle_, INVALID_HANDLE_VALUE)) != 0;
+  }
+
+ private:
+  HANDLE handle_;
+};
+
+// UTF-8 -> UTF-16; std::nullopt for bytes that are not UTF-8 (no file can
+// have such a name).
+std::optional<std::wstring> Widen(const std::string& text) {
+  if (text.empty()) return std::wstring();
+  if (text.size() > 0x7fffffff) return std::nullopt;
+  const int size = static_cast<int>(text.size());
+  const int length = ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, nullptr, 0);
+  if (length <= 0) return std::nullopt;
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), size, wide.data(), length);
+  return wide;
+}
+
+// UTF-16 -> UTF-8; the empty text for a lone surrogate.
+std::string Narrow(const std::wstring& wide) {
+  if (wide.empty() || wide.size() > 0x7fffffff) return std::string();
+  const int size = static_cast<int>(wide.size());
+  const int length = ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), size, nullptr, 0,
+                                           nullptr, nullptr);
+  if (length <= 0) return std::string();
+  std::string text(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), size, text.data(), length, nullptr,
+                        nullptr);
+  return text;
+}
+
+bool IsSeparator(wchar_t c) { return c == L'\\' || c == L'/'; }
+
+// The path to hand to the ...W calls: past MAX_PATH, an absolute path is made
+// full and given the "\\?\" prefix that lifts the length limit.
+std::optional<std::wstring> NativePath(const std::string& path) {
+  std::optional<std::wstring> wide = Widen(path);
+  if (!wide || wide->empty()) return std::nullopt;
+  if (wide->size() < MAX_PATH - 12 || wide->rfind(L"\\\\?\\", 0) == 0) return wide;
+  const DWORD needed = ::GetFullPathNameW(wide->c_str(), 0, nullptr, nullptr);
+  if (needed == 0) return wide;
+  std::wstring full(needed, L'\0');
+  const DWORD length = ::GetFullPathNameW(wide->c_str(), needed, full.data(), nullptr);
+  if (length == 0 || length >= needed) return wide;
+  full.resize(length);
+  if (full.size() > 2 && IsSeparator(full[0]) && IsSeparator(full[1])) return L"\\\\?\\UNC\\" + full.substr(2);
+  return L"\\\\?\\" + full;
+}
+
+std::size_t LastSeparator(const std::wstring& path) { return path.find_last_of(L"\\/"); }
+
+std::wstring FolderOf(const std::wstring& path) {
+  const std::size_t slash = LastSeparator(path);
+  if (slash == std::wstring::npos) return L".";
+  // "C:\kelto.ini" lives in "C:\", not in the drive-relative "C:".
+  if (slash == 0 || (slash == 2 && path[1] == L':')) return path.substr(0, slash + 1);
+  return path.substr(0, slash);
+}
+
+std::wstring NameOf(const std::wstring& path) {
+  const std::size_t slash = LastSeparator(path);
+  return slash == std::wstring::npos ? path : path.substr(slash + 1);
+}
+
+bool IsMissing(DWORD error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+
+// A handle on a plain disk file: not a directory (CreateFileW refuses those
+// without backup semantics anyway), not a device such as "NUL" or "CON", not
+// a pipe.
+bool IsRegularFile(HANDLE file) {
+  if (::GetFileType(file) != FILE_TYPE_DISK) return false;
+  BY_HANDLE_FILE_INFORMATION info;
+  if (::GetFileInformationByHandle(file, &info) == 0) return false;
+  return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
+// Opens `path` for reading when it is a regular file. Leaves `in` invalid and
+// sets `missing` when there is nothing at the path.
+void OpenRegularFile(const std::string& path, Handle& in, bool& missing) {
+  missing = false;
+  std::optional<std::wstring> native = NativePath(path);
+  if (!native) return;
+  // Shared in every way, so a writer may replace the file while it is read.
+  in.reset(::CreateFileW(native->c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!in.valid()) {
+    missing = IsMissing(::GetLastError());
+    return;
+  }
+  if (!IsRegularFile(in.get())) in.reset(INVALID_HANDLE_VALUE);
+}
+
+bool ReadAll(HANDLE file, std::string& out) {
+  std::string buffer(kPiece, '\0');
+  for (;;) {
+    DWORD n = 0;
+    if (::ReadFile(file, buffer.data(), kPiece, &n, nullptr) == 0) return false;
+    if (n == 0) return true;
+    out.append(buffer.data(), n);
+  }
+}
+
+bool WriteAll(HANDLE file, const std::string& data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(data.size() - done, 1u << 20));
+    DWORD n = 0;
+    if (::WriteFile(file, data.data() + done, chunk, &n, nullptr) == 0 || n == 0) return false;
+    done += n;
+  }
+  return true;
+}
+
+// The path that a write must replace: `path` itself, or the file a symbolic
+// link at `path` leads to (the link stays a link). std::nullopt for a link
+// that leads nowhere.
+std::optional<std::wstring> FollowLinks(std::wstring path) {
+  const DWORD attributes = ::GetFileAttributesW(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
+  Handle target(::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!target.valid()) return std::nullopt;
+  std::wstring final_path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetFinalPathNameByHandleW(target.get(), final_path.data(),
+                                                     static_cast<DWORD>(final_path.size()), FILE_NAME_NORMALIZED);
+    if (length == 0) return std::nullopt;
+    if (length < final_path.size()) {
+      final_path.resize(length);
+      return final_path;
+    }
+    final_path.resize(length + 1);
+  }
+}
+
+// Windows has no lock on a folder, and a byte-range lock (LockFileEx) on the
+// settings file itself cannot keep two writers apart: each write puts a new
+// file in place, so a second writer waiting on the old one would then go on
+// from the old content. The lock is therefore a named mutex of the session,
+// named after the folder (case folded, as file names are): two copies of the
+// program saving beside the same executable take turns. A copy that dies
+// holding it leaves it abandoned, which the next one takes over.
+class FolderLock {
+ public:
+  explicit FolderLock(const std::wstring& folder) {
+    std::wstring full(32768, L'\0');
+    DWORD length = ::GetFullPathNameW(folder.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size()) full = folder;
+    else full.resize(length);
+    while (!full.empty() && IsSeparator(full.back())) full.pop_back();
+    if (!full.empty()) ::CharUpperBuffW(full.data(), static_cast<DWORD>(full.size()));
+    // FNV-1a over the UTF-16 units: a mutex name cannot hold a path's '\'.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (wchar_t c : full) {
+      hash ^= static_cast<std::uint16_t>(c);
+      hash *= 1099511628211ull;
+    }
+    wchar_t name[64];
+    ::wsprintfW(name, L"Local\\numira-settings-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
+                static_cast<unsigned long>(hash & 0xffffffffu));
+    mutex_ = ::CreateMutexW(nullptr, FALSE, name);
+    if (mutex_ != nullptr) {
+      const DWORD waited = ::WaitForSingleObject(mutex_, INFINITE);
+      held_ = waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED;
+    }
+  }
+  FolderLock(const FolderLock&) = delete;
+  FolderLock& operator=(const FolderLock&) = delete;
+  ~FolderLock() {
+    if (held_) ::ReleaseMutex(mutex_);
+    if (mutex_ != nullptr) ::CloseHandle(mutex_);
+  }
+
+ private:
+  HANDLE mutex_ = nullptr;
+  bool held_ = false;
+};
+
+// Moves the finished temporary file over the target, waiting out a reader
+// that has the target open for a moment.
+bool MoveIntoPlace(const std::wstring& temp, const std::wstring& target) {
+  for (int attempt = 0; attempt < kRenameAttempts; ++attempt) {
+    if (::MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0) {
+      return true;
+    }
+    const DWORD error = ::GetLastError();
+    if (error != ERROR_SHARING_VIOLATION && error != ERROR_ACCESS_DENIED && error != ERROR_LOCK_VIOLATION) {
+      return false;
+    }
+    ::Sleep(kRenamePauseMs);
+  }
+  return false;
+}
+
+}  // namespace
+
+FileBytes ReadFileBytes(const std::string& path) {
+  FileBytes result;
+  Handle in;
+  bool missing = false;
+  OpenRegularFile(path, in, missing);
+  if (!in.valid()) {
+    result.ok = missing;
+    return result;
+  }
+  LARGE_INTEGER size{};
+  if (::GetFileSizeEx(in.get(), &size) != 0 && size.QuadPart > 0) {
+    result.bytes.reserve(static_cast<std::size_t>(size.QuadPart));
+  }
+  result.ok = ReadAll(in.get(), result.bytes);
+  if (!result.ok) result.bytes.clear();
+  return result;
+}
+
+bool ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece)>& consume) {
+  Handle in;
+  bool missing = false;
+  OpenRegularFile(path, in, missing);
+  if (!in.valid()) return missing;
+  std::string buffer(kPiece, '\0');
+  for (;;) {
+    DWORD n = 0;
+    if (::ReadFile(in.get(), buffer.data(), kPiece, &n, nullptr) == 0) return false;
+    if (n == 0) return true;
+    if (!consume(std::string_view(buffer.data(), n))) return true;
+  }
+}
+
+bool ReplaceFileAtomically(const std::string& path,
+                           const std::function<std::string(const std::string& old_bytes)>& edit) {
+  std::optional<std::wstring> native = NativePath(path);
+  if (!native) return false;
+  std::optional<std::wstring> target = FollowLinks(*native);
+  if (!target) return false;
+  const std::wstring folder = FolderOf(*target);
+  const std::wstring name = NameOf(*target);
+  if (name.empty()) return false;
+  const DWORD folder_attributes = ::GetFileAttributesW(folder.c_str());
+  if (folder_attributes == INVALID_FILE_ATTRIBUTES || (folder_attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+    return false;
+  }
+
+  FolderLock lock(folder);
+
+  std::string old_bytes;
+  DWORD old_attributes = FILE_ATTRIBUTE_NORMAL;
+  {
+    // Opening for writing as well checks, before anything is written, that
+    // the file may be changed at all: a read-only file or one its access
+    // list closes to us stays as it is.
+    Handle in(::CreateFileW(target->c_str(), GENERIC_READ | GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (in.valid()) {
+      if (!IsRegularFile(in.get())) return false;
+      BY_HANDLE_FILE_INFORMATION info;
+      if (::GetFileInformationByHandle(in.get(), &info) != 0) old_attributes = info.dwFileAttributes;
+      if (!ReadAll(in.get(), old_bytes)) return false;
+    } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
+      return false;
+    }
+  }
+
+  const std::string new_bytes = edit(old_bytes);
+
+  // The new file takes over the old one's hidden, system and archive marks.
+  old_attributes &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+  if (old_attributes == 0) old_attributes = FILE_ATTRIBUTE_NORMAL;
+
+  static unsigned temp_counter = 0;
+  const std::wstring prefix = folder + (IsSeparator(folder.back()) ? L"" : L"\\");
+  std::wstring temp_path;
+  Handle out;
+  for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
+    temp_path = prefix + L"." + name.substr(0, kMaxTempStem) + L"." + std::to_wstring(::GetCurrentProcessId()) +
+                L"." + std::to_wstring(temp_counter++) + L".tmp";
+    out.reset(::CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, old_attributes, nullptr));
+    if (!out.valid() && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+      return false;
+    }
+  }
+  if (!out.valid()) return false;
+
+  bool written = WriteAll(out.get(), new_bytes);
+  written = written && ::FlushFileBuffers(out.get()) != 0;
+  written = out.Close() && written;
+  if (!written || !MoveIntoPlace(temp_path, *target)) {
+    ::DeleteFileW(temp_path.c_str());
+    return false;
+  }
+  return true;
+}
+
+std::optional<std::string> ReadSymlink(const std::string& link) {
+  std::optional<std::wstring> native = NativePath(link);
+  if (!native) return std::nullopt;
+  const DWORD attributes = ::GetFileAttributesW(native->c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return std::nullopt;
+  }
+  Handle file(::CreateFileW(native->c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return std::nullopt;
+  std::vector<unsigned char> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+  DWORD size = 0;
+  if (::DeviceIoControl(file.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                        static_cast<DWORD>(buffer.size()), &size, nullptr) == 0) {
+    return std::nullopt;
+  }
+  // The symbolic-link reparse record: tag, sizes, then four 16-bit offsets
+  // and lengths into the path buffer, a flags word, and the path buffer.
+  auto word = [&](std::size_t at) -> std::uint32_t {
+    return at + 2 <= size ? static_cast<std::uint32_t>(buffer[at] | (buffer[at + 1] << 8)) : 0u;
+  };
+  const std::uint32_t tag = word(0) | (word(2) << 16);
+  if (tag != IO_REPARSE_TAG_SYMLINK) return std::nullopt;
+  const std::size_t path_buffer = 20;
+  const std::uint32_t print_offset = word(12), print_length = word(14);
+  if (path_buffer + print_offset + print_length > size || print_length % 2 != 0) return std::nullopt;
+  std::wstring text(print_length / 2, L'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    text[i] = static_cast<wchar_t>(word(path_buffer + print_offset + 2 * i));
+  }
+  return Narrow(text);
+}
+
+std::string ExecutablePath() {
+  // No fixed limit: the buffer grows until the whole path fits.
+  std::wstring path(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD length = ::GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+    if (length == 0) return std::string();
+    if (length < path.size()) {
+      path.resize(length);
+      return Narrow(path);
+    }
+    if (path.size() >= 65536) return std::string();
+    path.resize(path.size() * 2);
+  }
+}
+
+}  // namespace numira
