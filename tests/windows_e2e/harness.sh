@@ -41,7 +41,7 @@ cleanup() {
   if [ -n "${WINEPREFIX:-}" ]; then
     wineserver -k 2>/dev/null || true
     # About 700 MB; the next run boots a fresh one in a few seconds.
-    [ -n "${NUMIRA_E2E_KEEP_PREFIX:-}" ] || rm -rf "$WINEPREFIX"
+    [ -n "${NUMIRA_E2E_KEEP_PREFIX:-}" ] || rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
   fi
   local i
   for ((i = ${#started_pids[@]} - 1; i >= 0; i--)); do

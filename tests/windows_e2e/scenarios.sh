@@ -18,6 +18,20 @@ press Return
 wait_for_value "the display after 12+3 Enter" 15.00000 copied_display
 expect_eq "the tape" $'12+\n3\n=15.00000' "$(copied_tape)"
 
+echo "keys: Home, Backspace, z, p, Space on \"=\", an arrow key and Enter on another button"
+press Home
+wait_for_value "Home clears the display" "" copied_display
+type_keys '5z'
+press BackSpace
+wait_for_value "5, z, Backspace" 500 copied_display
+press space
+expect_eq "Space on \"=\" gives one equals" $'500\n=500' "$(copied_tape)"
+press Left Return
+wait_for_value "Left from \"=\" reaches +-, which Enter presses" -500 copied_display
+press Home
+type_keys '12+3'
+press Return
+
 echo "compact view by a double-click on the display, and back"
 xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
 wait_for_value "the compact view's client area" 175x35 client_size "$main_window"
