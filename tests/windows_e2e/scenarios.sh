@@ -121,4 +121,22 @@ expect_eq "the display after the readme window" 12 "$(copied_display)"
 wmctrl -i -c "$main_window"
 expect_kelto_ends
 
+echo "at 144 dpi the main window keeps its pixels and the readme window scales"
+for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
+  "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+done
+wineserver -k  # the resolution is read when the prefix's processes start
+new_app_folder
+start_kelto
+expect_eq "the main window at 144 dpi" 375x205 "$(client_size "$main_window")"
+click_at 55 183
+wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+# 15 x 144 / 96 = 22.5 -> a 23-pixel font; 526 x 539 times 23 / 15.
+expect_eq "the readme window at 144 dpi" 807x826 "$(client_size "$readme")"
+wmctrl -i -c "$readme"
+wait_until "the readme window closes" is_unmapped "$readme"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+
 echo "all Windows end-to-end scenarios passed"
