@@ -3,10 +3,18 @@
 // Paths are UTF-8 outside and UTF-16 (the ...W calls) inside, so a folder
 // with a Japanese name works whatever the ANSI code page is; '/' and '\' both
 // separate folders.
+//
+// How the contract of file_access.h reads here: the lock is a named mutex
+// per folder (see FolderLock); "may not be written" is the read-only
+// attribute or an access list that refuses writing; the new file takes the
+// old one's hidden, system and archive attributes, and its access list is
+// inherited from the folder as the old one's was; a symbolic link is
+// followed to the file it names.
 
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <utility>
@@ -300,7 +308,11 @@ bool ReplaceFileAtomically(const std::string& path,
     if (in.valid()) {
       if (!IsRegularFile(in.get())) return false;
       BY_HANDLE_FILE_INFORMATION info;
-      if (::GetFileInformationByHandle(in.get(), &info) != 0) old_attributes = info.dwFileAttributes;
+      if (::GetFileInformationByHandle(in.get(), &info) == 0) return false;
+      // Checked here too: a program running with more rights than the user
+      // (Wine as root) may open a read-only file for writing all the same.
+      if ((info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+      old_attributes = info.dwFileAttributes;
       if (!ReadAll(in.get(), old_bytes)) return false;
     } else if (::GetLastError() != ERROR_FILE_NOT_FOUND) {
       return false;
@@ -313,7 +325,7 @@ bool ReplaceFileAtomically(const std::string& path,
   old_attributes &= FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
   if (old_attributes == 0) old_attributes = FILE_ATTRIBUTE_NORMAL;
 
-  static unsigned temp_counter = 0;
+  static std::atomic<unsigned> temp_counter{0};
   const std::wstring prefix = folder + (IsSeparator(folder.back()) ? L"" : L"\\");
   std::wstring temp_path;
   Handle out;

@@ -13,6 +13,7 @@ struct UserNumericSeparators {
 // Reads the user's numeric locale (LC_ALL, then LC_NUMERIC, then LANG, as the
 // C library resolves them) without changing the process locale. A locale that
 // cannot be loaded gives two empty texts.
+// On Windows: the user's regional settings (GetLocaleInfoEx).
 UserNumericSeparators ReadUserNumericSeparators();
 
 }  // namespace numira

@@ -16,6 +16,7 @@
 #include "core/calc.h"
 #include "core/numtext.h"
 #include "core/tape.h"
+#include "tools/standard_streams.h"
 
 namespace {
 
@@ -212,6 +213,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  numira::UseByteExactStandardStreams();
   try {
     return Run(argc, argv);
   } catch (const UsageError& e) {

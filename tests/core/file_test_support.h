@@ -5,11 +5,13 @@
 // and the main window as a plain record.
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cstdint>
@@ -19,6 +21,7 @@
 #include <functional>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -27,9 +30,11 @@
 
 namespace numira::testing {
 
+#ifndef _WIN32
 // The user and group id of "nobody", taken on by a child that must not have
 // root's right to write everywhere.
 inline constexpr uid_t kNobody = 65534;
+#endif
 
 // A fresh folder, removed with everything in it when the object goes. It is
 // made in memory (/dev/shm) where the machine has that, since every settings
@@ -38,6 +43,19 @@ inline constexpr uid_t kNobody = 65534;
 class ScratchFolder {
  public:
   ScratchFolder() {
+#ifdef _WIN32
+    // No mkdtemp: a fresh random name in the temporary folder, in UTF-8.
+    std::random_device random;
+    for (int attempt = 0; attempt < 100 && path_.empty(); ++attempt) {
+      const auto candidate =
+          std::filesystem::temp_directory_path() / ("numira-settings-" + std::to_string(random()));
+      std::error_code error;
+      if (!std::filesystem::create_directory(candidate, error)) continue;
+      const std::u8string utf8 = candidate.generic_u8string();
+      path_.assign(utf8.begin(), utf8.end());
+    }
+    if (path_.empty()) ADD_FAILURE() << "cannot make a scratch folder";
+#else
     std::error_code ignored;
     std::string base = std::filesystem::is_directory("/dev/shm", ignored) && ::access("/dev/shm", W_OK) == 0
                            ? std::string("/dev/shm/")
@@ -45,6 +63,7 @@ class ScratchFolder {
     std::string pattern = base + "numira-settings-XXXXXX";
     if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed for " << pattern;
     path_ = pattern;
+#endif
   }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
@@ -90,6 +109,7 @@ inline std::optional<std::string> ReadBytes(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+#ifndef _WIN32
 struct ChildOptions {
   bool unprivileged = false;          // run as "nobody" when we are root
   std::optional<rlim_t> size_limit;   // largest file the child may write, bytes
@@ -165,6 +185,7 @@ inline void GiveToChildUser(const std::string& path) {
 inline void OpenToEveryone(const std::string& path) {
   if (::chmod(path.c_str(), 0755) != 0) ADD_FAILURE() << "chmod " << path;
 }
+#endif  // child processes, owners and modes: POSIX only
 
 // The main window as a plain record: outer size 450 x 250 unless told.
 class FakeWindow : public SettingsWindow {

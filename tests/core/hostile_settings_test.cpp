@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#ifndef _WIN32
 #include <sys/wait.h>
+#endif
 #include <unistd.h>
 
 #include <cstdint>
@@ -29,7 +31,9 @@ namespace {
 using testing::FakeWindow;
 using testing::kOneFullHd;
 using testing::ReadBytes;
+#ifndef _WIN32
 using testing::RunInChild;
+#endif
 using testing::SaveReportingError;
 using testing::ScratchFolder;
 using testing::WriteBytes;
@@ -69,6 +73,7 @@ const std::string kDefaults = "0,0,0,1";
   std::_Exit(error.empty() ? 0 : 1);
 }();
 
+#ifndef _WIN32  // modes, links and fork are POSIX's; tests/windows has the Win32 cases
 // The user may read nothing of the file but could write it, and the folder
 // lets the program replace it: a save that took the unreadable file for an
 // empty one would throw away everything else in it.
@@ -92,6 +97,7 @@ TEST(HostileSettings, UnreadableFileGivesDefaultsAndItsSaveFailsLeavingIt) {
   EXPECT_EQ(ReadBytes(path), old_bytes);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
 }
+#endif
 
 TEST(HostileSettings, EmptyFileGivesDefaultsAndSaveFillsIt) {
   ScratchFolder folder;
@@ -139,6 +145,7 @@ TEST(HostileSettings, FiftyMegabytesOfRandomBytesGiveDefaultsAndAreKeptBySave) {
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
 }
 
+#ifndef _WIN32
 // A link to a file elsewhere is covered by the ini layer's tests; these are
 // links that lead to no file: a link whose file is not there yet is written
 // through (the file appears where the link points), a circle of links is
@@ -216,6 +223,7 @@ TEST(HostileSettings, ExecutableDeepInAFolderTreeSavesBesideItself) {
     EXPECT_EQ(ReadBytes(program + ".ini"), kSavedSixLines) << program.size() << "-byte path";
   }
 }
+#endif  // POSIX
 
 }  // namespace
 }  // namespace numira
