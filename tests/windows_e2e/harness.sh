@@ -111,13 +111,10 @@ start_desktop() {
 start_prefix() {
   export WINEPREFIX=$NUMIRA_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   wineserver -k 2>/dev/null || true
-  # Wine maps every Japanese face name to one fixed-width face unless told.
-  printf '%s\r\n' 'REGEDIT4' '' '[HKEY_CURRENT_USER\Software\Wine\Fonts\Replacements]' \
-    '"MS UI Gothic"="IPAPGothic"' '"ＭＳ Ｐゴシック"="IPAPGothic"' '"ＭＳ ゴシック"="IPAGothic"' |
-    iconv -f UTF-8 -t UTF-16 >"$scratch/fonts.reg"
-  "$WINE_RUN" regedit /S "$(winepath_of "$scratch/fonts.reg")" >/dev/null 2>&1
+  # The runner boots a fresh prefix with the test prefix's settings (the
+  # Japanese faces mapped to the IPA fonts) before the first program.
+  "$WINE_RUN" cmd.exe /c exit >/dev/null 2>&1
 }
-winepath_of() { echo "Z:${1//\//\\}"; }
 
 # --- the program -------------------------------------------------------------
 
