@@ -173,6 +173,14 @@ client_size() {
 client_origin() {
   xwininfo -id "$1" | awk '/Absolute upper-left X:/ { x = $4 } /Absolute upper-left Y:/ { y = $4 } END { print x, y }'
 }
+# A tooltip: a visible window of the program without a name.
+tooltip_shows() {
+  local id
+  for id in $(xdotool search --onlyvisible --classname '^kelto\.exe$' 2>/dev/null); do
+    [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && return 0
+  done
+  return 1
+}
 has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
 
 activate() {

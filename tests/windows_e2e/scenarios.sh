@@ -13,6 +13,9 @@ start_kelto
 expect_eq "the standard view's client area" 375x205 "$(client_size "$main_window")"
 has_state "$main_window" _NET_WM_STATE_ABOVE && fail "a first start is not on top"
 [ -e "$settings" ] && fail "a start writes no settings file"
+has_state "$main_window" _NET_WM_STATE_SKIP_TASKBAR || fail "the program keeps off the taskbar"
+xdotool mousemove --window "$main_window" 150 50  # over AC
+wait_until "AC shows its tooltip" tooltip_shows
 type_keys '12+3'
 press Return
 wait_for_value "the display after 12+3 Enter" 15.00000 copied_display
