@@ -219,6 +219,15 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       // drawn. lParam 0: shown by the program, not uncovered by the system.
       if (wParam != 0 && lParam == 0) FormShow();
       break;
+    case WM_ACTIVATE:
+      // As a dialog does: the control that had the focus gets it back when
+      // the window is active again (the system would focus the window itself).
+      if (LOWORD(wParam) == WA_INACTIVE) {
+        if (HWND focus = GetFocus(); focus != nullptr && IsChild(window_, focus)) last_focus_ = focus;
+      } else {
+        SetFocus(last_focus_ != nullptr ? last_focus_ : btnwa);
+      }
+      return 0;
     case WM_SETTINGCHANGE:
       // The user changed the regional settings: the separators follow.
       LoadSeparators();

@@ -110,6 +110,7 @@ class TForm1 : public EngineSurroundings, public HistoryObserver {
   bool release_ends_double_click_ = false;
   std::size_t memo_lines_ = 0;
   WNDPROC display_field_proc_ = nullptr;
+  HWND last_focus_ = nullptr;  // the focused control while the window is inactive
   HWND tooltips_ = nullptr;
   std::vector<HWND> controls_;      // one per keypad table row, in its order
   std::vector<HWND> keypad_order_;  // `Panel1`'s controls the arrow keys walk

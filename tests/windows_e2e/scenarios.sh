@@ -121,6 +121,12 @@ xdotool type 7
 wmctrl -i -c "$readme"
 wait_until "the readme window closes" is_unmapped "$readme"
 expect_eq "the display after the readme window" 12 "$(copied_display)"
+press Return
+wait_until "Enter on the focused readme button opens it again" is_viewable "$readme"
+wmctrl -i -c "$readme"
+wait_until "the readme window closes again" is_unmapped "$readme"
+type_keys '3'
+wait_for_value "a digit after the readme window types into the display" 123 copied_display
 wmctrl -i -c "$main_window"
 expect_kelto_ends
 
