@@ -130,6 +130,15 @@ wait_for_value "a digit after the readme window types into the display" 123 copi
 wmctrl -i -c "$main_window"
 expect_kelto_ends
 
+echo "the end of the session stores the settings as a close does"
+new_app_folder
+start_kelto
+xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
+wait_for_value "the compact view" 175x35 client_size "$main_window"
+"$WINE_RUN" wineboot --end-session >/dev/null 2>&1
+expect_kelto_ends
+grep -qx 'waid=0' "$settings" || fail "the session's end stores waid=0"
+
 echo "at 144 dpi the main window keeps its pixels and the readme window scales"
 for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
   "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
