@@ -91,7 +91,6 @@ class TrayModule {
   // and appends the entry for component.
   int Register(TTaskTrayMini* component);
 
-
   TrayShell& shell_;
   QPointer<TMyCallback> callbackWindow_;
   // Reads null for a destroyed component; only appended, so ids are never reused.
