@@ -134,6 +134,15 @@ start_kelto() {
   wait_limit=$start_limit wait_until "the main window \"Numira V4.2\" appears" find_main_window
   main_window=$(find_main_window)
   wait_limit=$start_limit wait_until "the main window is mapped" is_viewable "$main_window"
+  # Ready for keys once a Ctrl+C gets through: a key pressed while Wine is
+  # still handing the focus over may reach no control at all.
+  printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
+  wait_until "the main window takes keys" copy_gets_through
+}
+copy_gets_through() {
+  press ctrl+c
+  sleep 0.1
+  not prints unchanged clipboard
 }
 
 find_main_window() {

@@ -78,7 +78,7 @@ wait_for_value "the compact view" 175x35 client_size "$main_window"
 # beside the exe instead, as a second copy of the program would.
 wmctrl -i -c "$main_window"
 expect_kelto_ends
-sed -i 's/^stay=0/stay=1/' "$settings"
+sed -i 's/^stay=0/stay=1/; s/^top=.*/top=153/; s/^left=.*/left=325/' "$settings"
 start_kelto
 expect_eq "the compact view after a restart" 175x35 "$(client_size "$main_window")"
 wait_until "on top after a restart" has_state "$main_window" _NET_WM_STATE_ABOVE
@@ -96,6 +96,8 @@ wait_until "the error box goes" not sh -c "xdotool search --onlyvisible --name '
 make_writable "$settings"
 wmctrl -i -c "$main_window"
 expect_kelto_ends
+expect_eq "the position comes back as it was loaded, frame and all" "top=153 left=325" \
+  "$(grep -E '^(top|left)=' "$settings" | tr -d '\r' | xargs)"
 
 echo "the readme window: modal and centred"
 new_app_folder
