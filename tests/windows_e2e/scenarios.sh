@@ -61,6 +61,10 @@ expect_eq "the display after the restore" "" "$(copied_display)"
 type_keys '4+1='
 wait_for_value "the pending 4+ is dropped" 5.00000 copied_display
 expect_eq "the last lines of the tape" $'30.00000*\n4+\n4+\n1\n=5.00000' "$(copied_tape | tail -n 5)"
+click_tray
+wait_until "a tray click hides the visible window" is_unmapped "$main_window"
+click_tray
+wait_until "and the next one brings it back" is_viewable "$main_window"
 
 echo "close stores the four keys beside the exe"
 wmctrl -i -c "$main_window"
