@@ -29,10 +29,10 @@ constexpr DWORD kPiece = 65536;
 // Longest file name kept in a temporary name, so ".NAME.PID.N.tmp" stays
 // within the 255-character file name limit.
 constexpr std::size_t kMaxTempStem = 200;
-// A reader that has the old file open (another copy of the program loading
-// its settings) makes the replacing rename fail for that moment: try again
-// for about half a second before giving up.
-constexpr int kRenameAttempts = 50;
+// A program outside our lock that has the old file open (a virus scanner, an
+// indexer, an editor) makes the replacing rename fail for that moment: try
+// again for about a second before giving up.
+constexpr int kRenameAttempts = 100;
 constexpr DWORD kRenamePauseMs = 10;
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
@@ -132,12 +132,10 @@ bool IsRegularFile(HANDLE file) {
 
 // Opens `path` for reading when it is a regular file. Leaves `in` invalid and
 // sets `missing` when there is nothing at the path.
-void OpenRegularFile(const std::string& path, Handle& in, bool& missing) {
-  missing = false;
-  std::optional<std::wstring> native = NativePath(path);
-  if (!native) return;
-  // Shared in every way, so a writer may replace the file while it is read.
-  in.reset(::CreateFileW(native->c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+void OpenRegularFile(const std::wstring& path, Handle& in, bool& missing) {
+  // Shared in every way, so that a program outside our lock does not stop
+  // the file from being replaced while it is read.
+  in.reset(::CreateFileW(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                          FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!in.valid()) {
     missing = IsMissing(::GetLastError());
@@ -167,25 +165,58 @@ bool WriteAll(HANDLE file, const std::string& data) {
   return true;
 }
 
-// The path that a write must replace: `path` itself, or the file a symbolic
-// link at `path` leads to (the link stays a link). std::nullopt for a link
-// that leads nowhere.
-std::optional<std::wstring> FollowLinks(std::wstring path) {
+// The text of the symbolic link at `path`, std::nullopt when it is none.
+// Other reparse points (a cloud-synced file, a deduplicated one) are plain
+// files here, to be read and replaced like any other.
+std::optional<std::wstring> SymlinkText(const std::wstring& path) {
   const DWORD attributes = ::GetFileAttributesW(path.c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) return path;
-  Handle target(::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING, 0, nullptr));
-  if (!target.valid()) return std::nullopt;
-  std::wstring final_path(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD length = ::GetFinalPathNameByHandleW(target.get(), final_path.data(),
-                                                     static_cast<DWORD>(final_path.size()), FILE_NAME_NORMALIZED);
-    if (length == 0) return std::nullopt;
-    if (length < final_path.size()) {
-      final_path.resize(length);
-      return final_path;
-    }
-    final_path.resize(length + 1);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+    return std::nullopt;
   }
+  Handle file(::CreateFileW(path.c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!file.valid()) return std::nullopt;
+  std::vector<unsigned char> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+  DWORD size = 0;
+  if (::DeviceIoControl(file.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
+                        static_cast<DWORD>(buffer.size()), &size, nullptr) == 0) {
+    return std::nullopt;
+  }
+  // The symbolic-link reparse record: tag, sizes, then the offsets and
+  // lengths of the substitute and the print name in the path buffer, a flags
+  // word, and the path buffer. The print name is the link's text as made
+  // ("..\real\kelto.ini", "C:\x"); the substitute name ("\??\C:\x") serves
+  // when a tool left the print name empty.
+  auto word = [&](std::size_t at) -> std::uint32_t {
+    return at + 2 <= size ? static_cast<std::uint32_t>(buffer[at] | (buffer[at + 1] << 8)) : 0u;
+  };
+  const std::uint32_t tag = word(0) | (word(2) << 16);
+  if (tag != IO_REPARSE_TAG_SYMLINK) return std::nullopt;
+  constexpr std::size_t kPathBuffer = 20;
+  const bool has_print_name = word(14) != 0;
+  const std::uint32_t offset = has_print_name ? word(12) : word(8);
+  const std::uint32_t length = has_print_name ? word(14) : word(10);
+  if (kPathBuffer + offset + length > size || length % 2 != 0) return std::nullopt;
+  std::wstring text(length / 2, L'\0');
+  for (std::size_t i = 0; i < text.size(); ++i) text[i] = static_cast<wchar_t>(word(kPathBuffer + offset + 2 * i));
+  if (!has_print_name && text.rfind(L"\\??\\", 0) == 0) text[1] = L'\\';
+  return text;
+}
+
+// The path that a write must replace: `path` itself, or the file at the end
+// of its chain of symbolic links (which need not exist yet; the links stay
+// links). std::nullopt for a link without text or a chain that goes round.
+std::optional<std::wstring> FollowLinks(std::wstring path) {
+  // Symbolic links followed before giving up (the system's own limit).
+  constexpr int kMaxLinkHops = 63;
+  for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+    std::optional<std::wstring> text = SymlinkText(path);
+    if (!text) return path;
+    if (text->empty()) return std::nullopt;
+    const bool absolute = IsSeparator((*text)[0]) || (text->size() >= 2 && (*text)[1] == L':');
+    path = absolute ? *text : FolderOf(path) + L"\\" + *text;
+  }
+  return std::nullopt;
 }
 
 // Windows has no lock on a folder, and a byte-range lock (LockFileEx) on the
@@ -193,8 +224,12 @@ std::optional<std::wstring> FollowLinks(std::wstring path) {
 // file in place, so a second writer waiting on the old one would then go on
 // from the old content. The lock is therefore a named mutex of the session,
 // named after the folder (case folded, as file names are): two copies of the
-// program saving beside the same executable take turns. A copy that dies
-// holding it leaves it abandoned, which the next one takes over.
+// program saving beside the same executable take turns. Reads take it too:
+// a file that is open cannot be renamed over on Windows, so a reader inside
+// the lock never makes a writer wait for its turn at the rename. A copy that
+// dies holding it leaves it abandoned, which the next one takes over (the
+// mutex belongs to a thread and may be taken again by it, so an edit that
+// reads the folder does not wait for itself).
 class FolderLock {
  public:
   explicit FolderLock(const std::wstring& folder) {
@@ -251,9 +286,12 @@ bool MoveIntoPlace(const std::wstring& temp, const std::wstring& target) {
 
 FileBytes ReadFileBytes(const std::string& path) {
   FileBytes result;
+  std::optional<std::wstring> native = NativePath(path);
+  if (!native) return result;
+  FolderLock lock(FolderOf(*native));
   Handle in;
   bool missing = false;
-  OpenRegularFile(path, in, missing);
+  OpenRegularFile(*native, in, missing);
   if (!in.valid()) {
     result.ok = missing;
     return result;
@@ -268,9 +306,12 @@ FileBytes ReadFileBytes(const std::string& path) {
 }
 
 bool ReadFilePieces(const std::string& path, const std::function<bool(std::string_view piece)>& consume) {
+  std::optional<std::wstring> native = NativePath(path);
+  if (!native) return false;
+  FolderLock lock(FolderOf(*native));
   Handle in;
   bool missing = false;
-  OpenRegularFile(path, in, missing);
+  OpenRegularFile(*native, in, missing);
   if (!in.valid()) return missing;
   std::string buffer(kPiece, '\0');
   for (;;) {
@@ -352,34 +393,9 @@ bool ReplaceFileAtomically(const std::string& path,
 std::optional<std::string> ReadSymlink(const std::string& link) {
   std::optional<std::wstring> native = NativePath(link);
   if (!native) return std::nullopt;
-  const DWORD attributes = ::GetFileAttributesW(native->c_str());
-  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-    return std::nullopt;
-  }
-  Handle file(::CreateFileW(native->c_str(), 0, kShareAll, nullptr, OPEN_EXISTING,
-                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-  if (!file.valid()) return std::nullopt;
-  std::vector<unsigned char> buffer(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
-  DWORD size = 0;
-  if (::DeviceIoControl(file.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, buffer.data(),
-                        static_cast<DWORD>(buffer.size()), &size, nullptr) == 0) {
-    return std::nullopt;
-  }
-  // The symbolic-link reparse record: tag, sizes, then four 16-bit offsets
-  // and lengths into the path buffer, a flags word, and the path buffer.
-  auto word = [&](std::size_t at) -> std::uint32_t {
-    return at + 2 <= size ? static_cast<std::uint32_t>(buffer[at] | (buffer[at + 1] << 8)) : 0u;
-  };
-  const std::uint32_t tag = word(0) | (word(2) << 16);
-  if (tag != IO_REPARSE_TAG_SYMLINK) return std::nullopt;
-  const std::size_t path_buffer = 20;
-  const std::uint32_t print_offset = word(12), print_length = word(14);
-  if (path_buffer + print_offset + print_length > size || print_length % 2 != 0) return std::nullopt;
-  std::wstring text(print_length / 2, L'\0');
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    text[i] = static_cast<wchar_t>(word(path_buffer + print_offset + 2 * i));
-  }
-  return Narrow(text);
+  std::optional<std::wstring> text = SymlinkText(*native);
+  if (!text) return std::nullopt;
+  return Narrow(*text);
 }
 
 std::string ExecutablePath() {

@@ -4,6 +4,7 @@
 // programs writing at once, the executable's own path at any length).
 
 #include <windows.h>
+#include <xmmintrin.h>
 // <windows.h> maps WriteProfileString to the system's WriteProfileStringA;
 // here it is the core's own function.
 #undef WriteProfileString
@@ -148,8 +149,9 @@ TEST(SystemInfo, PrintsTheFloatingPointSetupOfThisWindows) {
   using WineVersion = const char*(__cdecl*)();
   const auto wine_version = reinterpret_cast<WineVersion>(
       reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version")));
-  std::printf("LDBL_MANT_DIG=%d FLT_EVAL_METHOD=%d x87-precision-at-start=%u bits wine=%s\n", LDBL_MANT_DIG,
-              static_cast<int>(FLT_EVAL_METHOD), X87PrecisionBits(), wine_version ? wine_version() : "no");
+  std::printf("LDBL_MANT_DIG=%d FLT_EVAL_METHOD=%d x87-precision=%u bits mxcsr=0x%04x wine=%s\n", LDBL_MANT_DIG,
+              static_cast<int>(FLT_EVAL_METHOD), X87PrecisionBits(), _mm_getcsr(),
+              wine_version ? wine_version() : "no");
   EXPECT_EQ(LDBL_MANT_DIG, 64);
 }
 
@@ -169,6 +171,30 @@ TEST(Win32FileAccess, JapaneseFolderNamesWorkThroughUtf8Paths) {
   }
   EXPECT_EQ(names, std::vector<std::u8string>{u8"kelto.ini"});
   EXPECT_TRUE(std::filesystem::is_directory(std::filesystem::path(Wide(folder / "設定 フォルダ"))));
+}
+
+// Past MAX_PATH (260 characters) Windows' plain ...W calls fail, so the
+// settings calls give such paths the "\\?\" prefix. Wine has no such limit:
+// here this shows that the prefixed form names the right file.
+TEST(Win32FileAccess, PathsLongerThanMaxPathWork) {
+  ScratchFolder folder;
+  std::wstring full = L"\\\\?\\" + std::filesystem::path(Wide(folder.path())).make_preferred().wstring();
+  std::string path = folder.path();
+  std::vector<std::wstring> made;
+  while (path.size() < 400) {
+    const std::string part = "設定.folder-" + std::to_string(path.size());
+    path += "/" + part;
+    full += L"\\" + Wide(part);
+    ASSERT_NE(::CreateDirectoryW(full.c_str(), nullptr), 0) << path.size();
+    made.push_back(full);
+  }
+  path += "/kelto.ini";
+  EXPECT_TRUE(WriteProfileString(path, "mainform", "top", "153"));
+  EXPECT_EQ(ReadProfileString(path, "mainform", "top"), "153");
+  EXPECT_EQ(ReadFileBytes(path).bytes, "[mainform]\ntop=153\n");
+  // The scratch folder's own clean-up goes by the short calls.
+  ::DeleteFileW((full + L"\\kelto.ini").c_str());
+  for (auto it = made.rbegin(); it != made.rend(); ++it) ::RemoveDirectoryW(it->c_str());
 }
 
 TEST(Win32FileAccess, ReadsMissingFilesAsEmptyAndRefusesWhatIsNoFile) {
