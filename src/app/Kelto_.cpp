@@ -21,7 +21,7 @@
 #include "app/accessibility.h"
 #include "app/history_view.h"
 #include "app/key_preview.h"
-#include "app/keypad_layout.h"
+#include "ui/keypad_layout.h"
 #include "app/platform.h"
 #include "core/error_box_text.h"
 
@@ -128,7 +128,8 @@ void TForm1::BuildControls() {
         auto* button = new QPushButton(caption, container);
         button->setAutoDefault(false);
         if (row.glyph != nullptr) {
-          button->setIcon(platform::GlyphIcon(platform::LoadXpm(FromUtf8(row.glyph))));
+          const QString resource = QStringLiteral(":/numira/") + FromUtf8(row.glyph);
+          button->setIcon(platform::GlyphIcon(platform::LoadXpm(resource)));
           button->setIconSize(QSize(16, 16));
         }
         if (row.action) {

@@ -12,40 +12,6 @@
 
 namespace numira {
 
-namespace {
-
-// The mouse messages that raise an event: the event, its gate, and the button
-// and shift state it is raised with. Shift never carries the keyboard state.
-struct MouseEventRow {
-  int message;
-  TMouseEvent TTaskTrayMini::*event;
-  bool TTaskTrayMini::*enabled;
-  TMouseButton button;
-  TShiftState shift;
-};
-
-const MouseEventRow kMouseEventRows[] = {
-    {kLeftButtonDown, &TTaskTrayMini::OnMouseDown, &TTaskTrayMini::EnableMouseDown,
-     TMouseButton::Left, ssLeft},
-    {kLeftButtonUp, &TTaskTrayMini::OnMouseUp, &TTaskTrayMini::EnableMouseUp,
-     TMouseButton::Left, ssLeft},
-    {kMiddleButtonDown, &TTaskTrayMini::OnMMouseDown, &TTaskTrayMini::EnableMMouseDown,
-     TMouseButton::Middle, ssMiddle},
-    {kMiddleButtonUp, &TTaskTrayMini::OnMMouseUp, &TTaskTrayMini::EnableMMouseUp,
-     TMouseButton::Middle, ssMiddle},
-};
-
-// Copies the tip's bytes up to its end (or a zero byte) or 63 bytes, whichever
-// comes first, and closes it with a zero byte. A multi-byte character that
-// straddles the limit is cut like any other byte.
-void CopyTip(char (&target)[kTipBytes], const QByteArray& tip) {
-  const auto length = std::min<std::size_t>(std::strlen(tip.constData()), kTipBytes - 1);
-  std::memcpy(target, tip.constData(), length);
-  target[length] = '\0';
-}
-
-}  // namespace
-
 // ---- TMyCallback ----
 
 TMyCallback::TMyCallback(QWidget* owner, TrayModule* module) : QWidget(owner), module_(module) {
@@ -88,19 +54,12 @@ TMyCallback* TrayModule::CallbackWindowFor(QWidget* owner) {
 }
 
 int TrayModule::Register(TTaskTrayMini* component) {
-  const int id = registry_.empty() ? 1 : std::stoi(registry_.back().text) + 1;
-  registry_.push_back({std::to_string(id), component});
-  return id;
+  return registry_.Register(component);
 }
 
 void TrayModule::Dispatch(quintptr wParam, qintptr lParam) {
-  const std::string text = std::to_string(wParam);
-  const auto entry = std::find_if(registry_.begin(), registry_.end(),
-                                  [&](const Entry& e) { return e.text == text; });
-  if (entry == registry_.end() || !entry->component) return;
-  // The registry may grow while the handler runs; keep the component, not the
-  // iterator.
-  TTaskTrayMini* component = entry->component;
+  TTaskTrayMini* component = registry_.Find(wParam);
+  if (component == nullptr) return;
   component->HandleMouseMessage(lParam, shell_.CursorPos());
 }
 
@@ -136,7 +95,7 @@ void TTaskTrayMini::SetIcon(std::uint8_t action, const QIcon& icon, const QStrin
   record.uFlags = kNifMessage | kNifIcon | kNifTip;
   record.hIcon = icon;
   record.uCallbackMessage = kTrayCallbackMessage;
-  CopyTip(record.szTip, tip.toUtf8());
+  CopyTip(record.szTip, tip.toUtf8().toStdString());
 
   TrayShell& shell = module_.Shell();
   switch (action) {
@@ -163,15 +122,9 @@ void TTaskTrayMini::HandleMouseMessage(qintptr lParam, QPoint cursor) {
     return;
   }
 
-  const auto row = std::find_if(std::begin(kMouseEventRows), std::end(kMouseEventRows),
-                                [&](const MouseEventRow& r) { return r.message == lParam; });
-  if (row == std::end(kMouseEventRows)) return;
-  // A copy, so the handler stays alive even if it destroys this component.
-  TMouseEvent handler = this->*(row->event);
-  if (!handler || !(this->*(row->enabled))) return;
-  shell.SetForegroundWindow(owner);
-  handler(this, row->button, row->shift, cursor.x(), cursor.y());
-  QCoreApplication::processEvents();
+  FireTrayMouseEvent(
+      *this, lParam, cursor.x(), cursor.y(), [&] { shell.SetForegroundWindow(owner); },
+      [] { QCoreApplication::processEvents(); });
 }
 
 }  // namespace numira

@@ -28,14 +28,6 @@ class QMenu;
 
 namespace numira {
 
-enum class TMouseButton : int { Left = 0, Right = 1, Middle = 2 };
-
-// Shift state: one bit per flag.
-enum TShiftFlag : unsigned {
-  ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32, ssDouble = 64,
-};
-using TShiftState = unsigned;
-
 // A mouse event handler: (Sender, Button, Shift, X, Y), X and Y in screen
 // coordinates.
 using TMouseEvent =
@@ -101,14 +93,10 @@ class TrayModule {
   // and appends the entry for component.
   int Register(TTaskTrayMini* component);
 
-  struct Entry {
-    std::string text;  // the id in decimal
-    QPointer<TTaskTrayMini> component;  // null once the component is destroyed
-  };
-
   TrayShell& shell_;
   QPointer<TMyCallback> callbackWindow_;
-  std::vector<Entry> registry_;  // only appended, so ids are never reused
+  // Reads null for a destroyed component; only appended, so ids are never reused.
+  TrayIdRegistry<QPointer<TTaskTrayMini>> registry_;
 };
 
 class TTaskTrayMini : public QObject {

@@ -10,19 +10,11 @@
 #include <QPoint>
 #include <cstdint>
 
+#include "ui/tray_dispatch.h"
+
 class QWidget;
 
 namespace numira {
-
-// Sizes and codes of the notification record, as the component fills it.
-inline constexpr std::uint32_t kNotifyRecordSize = 88;
-inline constexpr std::uint32_t kNifMessage = 1;
-inline constexpr std::uint32_t kNifIcon = 2;
-inline constexpr std::uint32_t kNifTip = 4;
-// The callback message the shell sends to the record's window for mouse
-// activity on the icon: wParam carries uID, lParam the mouse message.
-inline constexpr std::uint32_t kTrayCallbackMessage = 1125;  // WM_USER + 101
-inline constexpr int kTipBytes = 64;  // 63 bytes of text and the closing zero byte
 
 // One icon's description. hWnd is the window that receives the callback
 // message; it is not owned. The shell copies what it needs.
@@ -35,17 +27,6 @@ struct NotifyIconRecord {
   QIcon hIcon;
   char szTip[kTipBytes] = {};
 };
-
-// The mouse messages that reach the callback window as lParam.
-inline constexpr int kMouseMove = 512;
-inline constexpr int kLeftButtonDown = 513;
-inline constexpr int kLeftButtonUp = 514;
-inline constexpr int kLeftButtonDoubleClick = 515;
-inline constexpr int kRightButtonDown = 516;
-inline constexpr int kRightButtonUp = 517;
-inline constexpr int kRightButtonDoubleClick = 518;
-inline constexpr int kMiddleButtonDown = 519;
-inline constexpr int kMiddleButtonUp = 520;
 
 // What the tray component needs from the desktop. Results of the icon calls
 // are not reported: the component never looks at them.

@@ -36,7 +36,7 @@
 #include "app/TaskTrayMini.h"
 #include "app/form_settings.h"
 #include "app/history_view.h"
-#include "app/keypad_layout.h"
+#include "ui/keypad_layout.h"
 #include "app/platform.h"
 
 // Readable failure messages for Qt strings and lists of them.

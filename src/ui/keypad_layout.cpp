@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
-#include "app/keypad_layout.h"
+#include "ui/keypad_layout.h"
 
 #include <algorithm>
 #include <array>
@@ -49,9 +49,9 @@ constexpr std::array kControls{
     ControlSpec{"btnwaru", PushButton, KeypadPanel, 104, 134, 30, 30, "/", nullptr, kWin, false, A::Divide,
                 nullptr},
     ControlSpec{"BitBtn1", GlyphButton, KeypadPanel, 8, 168, 30, 30, "", "最小化", kWin, true, std::nullopt,
-                ":/numira/glyph_minimize.xpm"},
+                "glyph_minimize.xpm"},
     ControlSpec{"BitBtn2", GlyphButton, KeypadPanel, 40, 168, 30, 30, "", "バージョン＆ヘルプ", kWin, true,
-                std::nullopt, ":/numira/glyph_readme.xpm"},
+                std::nullopt, "glyph_readme.xpm"},
     ControlSpec{"CheckBox1", CheckBox, KeypadPanel, 76, 174, 77, 17, "常に前面", nullptr, kPGothic15, true,
                 std::nullopt, nullptr},
     // Docked to fill `Panel2` inside its bevel; 196 x 203 in the standard view.

@@ -4,7 +4,8 @@
 // The main window's controls as one table: name, kind, place, caption, hint,
 // font, tab stop and action. TForm1 is built from it and the GUI tests check
 // the built window against it, so every control is described in one row.
-// Texts are UTF-8. Sizes are pixels and never scaled with the screen.
+// Texts are UTF-8. Sizes are pixels and never scaled with the screen. Both
+// front-ends (Qt in src/app, Win32 in src/win32) build their window from it.
 
 #include <optional>
 #include <span>
@@ -45,7 +46,9 @@ struct ControlSpec {
   // What a click does through the tape (btn7Click is Digit7, btnwaClick is
   // Equals, ...). Controls with their own handlers have none.
   std::optional<Action> action;
-  const char* glyph;    // resource of a glyph button's 32 x 16 bitmap, else nullptr
+  // A glyph button's 32 x 16 bitmap: its XPM file in src/app/resources, else
+  // nullptr.
+  const char* glyph;
 };
 
 // Every control, `Panel1`'s first and in the panel's control order (the order

@@ -1,0 +1,124 @@
+#include "win32/TaskTrayMini.h"
+
+#include <algorithm>
+
+#include "win32/message_loop.h"
+#include "win32/wide_text.h"
+
+namespace numira::win32 {
+namespace {
+
+constexpr wchar_t kCallbackClass[] = L"TMyCallback";
+
+// The shell's record here is the ANSI NOTIFYICONDATA of the first shell
+// version: its 64-byte tip and the fields before it, with 64-bit handles
+// (152 bytes on x64, where the 88-byte layout of 32-bit handles cannot be).
+constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
+static_assert(sizeof(NOTIFYICONDATAA{}.szTip) >= kTipBytes);
+
+LRESULT CALLBACK CallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case kTrayCallbackMessage:
+      TrayModule::Instance().Dispatch(wParam, lParam);
+      return 0;
+    case WM_DESTROY:
+      TrayModule::Instance().CallbackWindowDestroyed(window);
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The tip in the system's ANSI code page, which the record's szTip holds.
+std::string AnsiText(const std::string& utf8) {
+  const std::wstring wide = Wide(utf8);
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int length = WideCharToMultiByte(CP_ACP, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  std::string ansi(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(CP_ACP, 0, wide.data(), size, ansi.data(), length, nullptr, nullptr);
+  return ansi;
+}
+
+}  // namespace
+
+HWND TMyCallback::Create(HWND owner) {
+  static const ATOM registered = [] {
+    WNDCLASSW window_class{};
+    window_class.lpfnWndProc = CallbackWindowProc;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.lpszClassName = kCallbackClass;
+    return RegisterClassW(&window_class);
+  }();
+  (void)registered;
+  return CreateWindowExW(0, kCallbackClass, L"", WS_CHILD, 0, 0, 0, 0, owner, nullptr,
+                         GetModuleHandleW(nullptr), nullptr);
+}
+
+TrayModule& TrayModule::Instance() {
+  static TrayModule module;
+  return module;
+}
+
+HWND TrayModule::CallbackWindowFor(HWND owner) {
+  if (callback_window_ == nullptr) callback_window_ = TMyCallback::Create(owner);
+  return callback_window_;
+}
+
+void TrayModule::CallbackWindowDestroyed(HWND window) {
+  if (callback_window_ == window) callback_window_ = nullptr;
+}
+
+void TrayModule::Dispatch(WPARAM wParam, LPARAM lParam) {
+  if (TTaskTrayMini* component = registry_.Find(wParam)) component->HandleMouseMessage(lParam);
+}
+
+TTaskTrayMini::TTaskTrayMini(HWND owner)
+    : owner_(owner), icon_id_(TrayModule::Instance().Register(this)), icon_data_(new NOTIFYICONDATAA{}) {
+  TrayModule::Instance().CallbackWindowFor(owner_);
+  icon_data_->cbSize = kRecordSize;
+  icon_data_->uCallbackMessage = kTrayCallbackMessage;
+  icon_data_->uID = static_cast<UINT>(icon_id_);
+}
+
+TTaskTrayMini::~TTaskTrayMini() { TrayModule::Instance().Forget(icon_id_); }
+
+void TTaskTrayMini::SetIcon(std::uint8_t action, HICON icon, const std::string& tip) {
+  NOTIFYICONDATAA& record = *icon_data_;
+  record.cbSize = kRecordSize;
+  record.hWnd = TrayModule::Instance().CallbackWindowFor(owner_);
+  record.uID = static_cast<UINT>(icon_id_);
+  record.uFlags = kNifMessage | kNifIcon | kNifTip;
+  record.hIcon = icon;
+  record.uCallbackMessage = kTrayCallbackMessage;
+  char tip_bytes[kTipBytes];
+  CopyTip(tip_bytes, AnsiText(tip));
+  std::copy(std::begin(tip_bytes), std::end(tip_bytes), record.szTip);
+
+  switch (action) {
+    case kTrayAdd: Shell_NotifyIconA(NIM_ADD, &record); break;
+    case kTrayModify: Shell_NotifyIconA(NIM_MODIFY, &record); break;
+    case kTrayDelete: Shell_NotifyIconA(NIM_DELETE, &record); break;
+    default: break;
+  }
+}
+
+void TTaskTrayMini::HandleMouseMessage(LPARAM lParam) {
+  // The position is the cursor's now, not one carried by the message.
+  POINT cursor{};
+  GetCursorPos(&cursor);
+  HWND owner = owner_;
+  if (lParam == kRightButtonUp) {
+    HMENU menu = PopupMenuR;
+    if (menu == nullptr || !IsMenu(menu)) return;
+    SetForegroundWindow(owner);
+    TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON, cursor.x, cursor.y, 0, owner, nullptr);
+    ProcessWaitingMessages();
+    return;
+  }
+  FireTrayMouseEvent(*this, lParam, cursor.x, cursor.y, [owner] { SetForegroundWindow(owner); },
+                     [] { ProcessWaitingMessages(); });
+}
+
+}  // namespace numira::win32

@@ -1,0 +1,166 @@
+#!/usr/bin/env bash
+# End-to-end scenarios of kelto.exe under Wine, driven from outside as a user
+# drives it (harness.sh). One desktop and one prefix for all of them, each
+# scenario in a fresh folder; the most telling ones first.
+source "$(dirname "$0")/harness.sh"
+
+start_desktop
+start_prefix
+
+echo "first start without a settings file; 12+3 Enter and the tape"
+new_app_folder
+start_kelto
+expect_eq "the standard view's client area" 375x205 "$(client_size "$main_window")"
+has_state "$main_window" _NET_WM_STATE_ABOVE && fail "a first start is not on top"
+[ -e "$settings" ] && fail "a start writes no settings file"
+has_state "$main_window" _NET_WM_STATE_SKIP_TASKBAR || fail "the program keeps off the taskbar"
+xdotool mousemove --window "$main_window" 150 50  # over AC
+wait_until "AC shows its tooltip" tooltip_shows
+type_keys '12+3'
+press Return
+wait_for_value "the display after 12+3 Enter" 15.00000 copied_display
+expect_eq "the tape" $'12+\n3\n=15.00000' "$(copied_tape)"
+
+echo "keys: Home, Backspace, z, p, Space on \"=\", an arrow key and Enter on another button"
+press Home
+wait_for_value "Home clears the display" "" copied_display
+type_keys '5z'
+press BackSpace
+wait_for_value "5, z, Backspace" 500 copied_display
+press space
+expect_eq "Space on \"=\" gives one equals" $'500\n=500' "$(copied_tape)"
+press Left Return
+wait_for_value "Left from \"=\" reaches +-, which Enter presses" -500 copied_display
+press Home
+type_keys '12+3'
+press Return
+
+echo "compact view by a double-click on the display, and back"
+xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
+wait_for_value "the compact view's client area" 175x35 client_size "$main_window"
+type_keys '*2='
+wait_for_value "keys work in the compact view" 30.00000 copied_display
+xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
+wait_for_value "the standard view again" 375x205 client_size "$main_window"
+expect_eq "the tape after the compact view" $'12+\n3\n=15.00000\n15.00000*\n2\n=30.00000' "$(copied_tape)"
+
+echo "always on top by the check box"
+click_at 90 182
+wait_until "the window is above the others" has_state "$main_window" _NET_WM_STATE_ABOVE
+click_at 90 182
+wait_until "the window is released" not has_state "$main_window" _NET_WM_STATE_ABOVE
+
+echo "hide into the tray and restore by a tray click: empty display, tape kept"
+type_keys '*4+'
+click_at 23 183
+wait_until "the main window hides" is_unmapped "$main_window"
+running "$kelto_pid" || fail "kelto ended when hidden"
+click_tray
+wait_until "the main window comes back" is_viewable "$main_window"
+expect_eq "the display after the restore" "" "$(copied_display)"
+type_keys '4+1='
+wait_for_value "the pending 4+ is dropped" 5.00000 copied_display
+expect_eq "the last lines of the tape" $'30.00000*\n4+\n4+\n1\n=5.00000' "$(copied_tape | tail -n 5)"
+click_tray
+wait_until "a tray click hides the visible window" is_unmapped "$main_window"
+click_tray
+wait_until "and the next one brings it back" is_viewable "$main_window"
+
+echo "close stores the four keys beside the exe"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+expect_eq "the settings' sections and keys" "[mainform] top left [formmein] stay waid" \
+  "$(sed 's/=.*//' "$settings" | tr -d '\r' | xargs)"
+grep -qx 'stay=0' "$settings" || fail "stay=0 stored"
+grep -qx 'waid=1' "$settings" || fail "waid=1 stored"
+
+echo "the compact view and always on top survive a restart"
+start_kelto
+xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
+wait_for_value "the compact view" 175x35 client_size "$main_window"
+# In the compact view the check box is out of sight; the stored flag is set
+# beside the exe instead, as a second copy of the program would.
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+sed -i 's/^stay=0/stay=1/; s/^top=.*/top=153/; s/^left=.*/left=325/' "$settings"
+start_kelto
+expect_eq "the compact view after a restart" 175x35 "$(client_size "$main_window")"
+wait_until "on top after a restart" has_state "$main_window" _NET_WM_STATE_ABOVE
+
+echo "a read-only settings file refuses the close with the error box"
+make_read_only "$settings"
+wmctrl -i -c "$main_window"
+wait_until "the error box appears" sh -c "xdotool search --onlyvisible --name '^電卓$' | grep -q ."
+running "$kelto_pid" || fail "kelto stays running after the refused close"
+is_viewable "$main_window" || fail "the main window stays"
+box=$(xdotool search --onlyvisible --name '^電卓$' | head -n 1)
+activate "$box"
+xdotool key Return
+wait_until "the error box goes" not sh -c "xdotool search --onlyvisible --name '^電卓$' | grep -q ."
+make_writable "$settings"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+expect_eq "the position comes back as it was loaded, frame and all" "top=153 left=325" \
+  "$(grep -E '^(top|left)=' "$settings" | tr -d '\r' | xargs)"
+
+echo "the readme window: modal and centred"
+new_app_folder
+start_kelto
+type_keys '12'
+click_at 55 183
+wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+read -r x y < <(client_origin "$readme")
+size=$(client_size "$readme")
+read -r fl fr ft fb < <(xprop -id "$readme" _NET_FRAME_EXTENTS | tr -d ',' | awk '{ print $3, $4, $5, $6 }')
+w=${size%x*} h=${size#*x}
+frame_left=$((x - fl)) frame_top=$((y - ft))
+want_left=$(((1280 - (w + fl + fr)) / 2)) want_top=$(((1024 - (h + ft + fb)) / 2))
+# The frame Wine reckons with may differ from openbox's by a few pixels.
+((frame_left - want_left <= 8 && want_left - frame_left <= 8)) ||
+  fail "readme left: expected about $want_left, got $frame_left"
+((frame_top - want_top <= 8 && want_top - frame_top <= 8)) ||
+  fail "readme top: expected about $want_top, got $frame_top"
+# Modal: neither a click on the main window's "7" nor a typed 7 reaches it.
+xdotool mousemove --window "$main_window" 23 50 click 1
+xdotool type 7
+wmctrl -i -c "$readme"
+wait_until "the readme window closes" is_unmapped "$readme"
+expect_eq "the display after the readme window" 12 "$(copied_display)"
+press Return
+wait_until "Enter on the focused readme button opens it again" is_viewable "$readme"
+wmctrl -i -c "$readme"
+wait_until "the readme window closes again" is_unmapped "$readme"
+type_keys '3'
+wait_for_value "a digit after the readme window types into the display" 123 copied_display
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+
+echo "the end of the session stores the settings as a close does"
+new_app_folder
+start_kelto
+xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
+wait_for_value "the compact view" 175x35 client_size "$main_window"
+"$WINE_RUN" wineboot --end-session >/dev/null 2>&1
+expect_kelto_ends
+grep -qx 'waid=0' "$settings" || fail "the session's end stores waid=0"
+
+echo "at 144 dpi the main window keeps its pixels and the readme window scales"
+for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
+  "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+done
+wineserver -k  # the resolution is read when the prefix's processes start
+new_app_folder
+start_kelto
+expect_eq "the main window at 144 dpi" 375x205 "$(client_size "$main_window")"
+click_at 55 183
+wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+# 15 x 144 / 96 = 22.5 -> a 23-pixel font; 526 x 539 times 23 / 15.
+expect_eq "the readme window at 144 dpi" 807x826 "$(client_size "$readme")"
+wmctrl -i -c "$readme"
+wait_until "the readme window closes" is_unmapped "$readme"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+
+echo "all Windows end-to-end scenarios passed"
