@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The floor for kelto.exe's start-up under Wine: a bare Win32 window of the
 // same client size (437 x 208) and frame, with nothing in it.
 

@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # kelto.exe's start-up under Wine: milliseconds from exec to the first mapped
 # window, beside a bare Win32 window of the same size, alternating in one run
 # with a warm wineserver (median of N runs each, default 10), and the exe's

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The readme window's fixed text, one UTF-8 entry per line: name and version,
 // usage notes and the change history. Both front-ends show exactly these

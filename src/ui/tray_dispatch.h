@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The tray component's platform-independent half, shared by the Qt and the
 // Win32 TTaskTrayMini: the notification record's sizes and codes, the mouse

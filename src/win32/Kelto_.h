@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Kelto_ (Win32): the main window `Form1` (class TForm1), built from the
 // keypad table (ui/keypad_layout.h) as plain Win32 controls: the display

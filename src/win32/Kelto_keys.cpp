@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The main window's keys: the preview that sees every key before the focused
 // control, the key handlers, and copying.
 

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The main window as the program's frame: create and show handlers, hiding
 // into the tray and restoring, the readme button, close and destroy.
 

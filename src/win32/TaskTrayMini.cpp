@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #include "win32/TaskTrayMini.h"
 
 #include <algorithm>

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // TTaskTrayMini: one icon with a tip in the notification area
 // (Shell_NotifyIconA), whose mouse clicks become events of the component,

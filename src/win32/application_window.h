@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The program's application window: never shown, it stands for the program
 // as a whole. Its title is the application title ("電卓", then each result)

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // helupu_ (Win32): the readme window `Formvajon` (class TFormvajon). A fixed
 // dialog frame around one read-only multi-line edit, Memo1, holding the

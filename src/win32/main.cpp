@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // Numira's start sequence on Windows: the modules start (locale separators,
 // the tray's id registry), the hidden application window gets the title
 // "電卓", the main window is created (its create handler adds the tray icon,

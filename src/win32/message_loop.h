@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The one place where the program hands out window messages: the main loop,
 // the readme window's modal loop and the tray's "process what is waiting"

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The Win32 calls behind the main window's frame: z-order, the application
 // window's tool-window style, fonts by their Windows names, the monitors,

@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // UTF-8 (the core's texts) to UTF-16 (the Win32 ...W calls) and back.
 

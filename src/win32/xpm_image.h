@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 #pragma once
 // The glyphs and the icon are XPM texts (src/app/resources/*.xpm), shared
 // with the Qt build. This reads the simple form they use (one character per

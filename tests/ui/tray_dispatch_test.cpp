@@ -1,3 +1,5 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
 // The tray's id registry and mouse-event table, on a plain stand-in for a
 // component (the Qt and Win32 components each add their shell around it).
 

@@ -1,3 +1,5 @@
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # shellcheck shell=bash disable=SC2034  # the variables are for scenarios.sh
 # The Windows end-to-end harness, sourced by scenarios.sh: the real kelto.exe
 # under Wine on a desktop of its own (Xvfb on a free display, openbox, and

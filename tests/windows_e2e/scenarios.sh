@@ -1,4 +1,6 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 # End-to-end scenarios of kelto.exe under Wine, driven from outside as a user
 # drives it (harness.sh). One desktop and one prefix for all of them, each
 # scenario in a fresh folder; the most telling ones first.

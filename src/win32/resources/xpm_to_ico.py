@@ -1,4 +1,6 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
+# SPDX-FileCopyrightText: Numira developers
 """Writes the application icon (an XPM file) as a Windows .ico with a 32 x 32
 and a 16 x 16 image, 4 bits per pixel in the standard 16-colour palette; the
 16 x 16 image takes every second pixel. "None" pixels are transparent.
