@@ -9,7 +9,8 @@
 #include <map>
 #include <utility>
 
-#include "core/numtext.h"
+#include "core/error_box_text.h"
+#include "core/separators.h"
 #include "win32/platform.h"
 #include "win32/wide_text.h"
 #include "win32/xpm_image.h"
@@ -33,6 +34,8 @@ int ControlId(std::size_t row) { return kFirstControlId + static_cast<int>(row);
 }  // namespace
 
 TForm1::TForm1(HWND application_window) : application_window_(application_window) {
+  // The user's separators, read again at every WM_SETTINGCHANGE.
+  tape_.SetSeparators(LoadSeparators());
   static const ATOM registered = [] {
     WNDCLASSW window_class{};
     window_class.style = 0;
@@ -232,7 +235,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETTINGCHANGE:
       // The user changed the regional settings: the separators follow.
-      LoadSeparators();
+      tape_.SetSeparators(LoadSeparators());
       break;
     case WM_CLOSE: {
       bool can_close = true;

@@ -13,7 +13,6 @@
 
 #include <memory>
 
-#include "core/numtext.h"
 #include "win32/Kelto_.h"
 #include "win32/application_window.h"
 #include "win32/helupu_.h"
@@ -23,7 +22,6 @@
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   const INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_STANDARD_CLASSES | ICC_BAR_CLASSES};
   InitCommonControlsEx(&controls);
-  numira::LoadSeparators();
   numira::win32::TrayModule::Instance();
   HWND application = numira::win32::CreateApplicationWindow(numira::Tape::kInitialTitle);
   std::unique_ptr<numira::win32::TForm1> Form1 = numira::win32::TForm1::Create(application);
