@@ -24,7 +24,7 @@ constexpr std::array<const char*, kReadmeLineCount> kReadmeText{
     "注：連続計算ができますが，計算記号の優先順位はありません。",
     "入力した順に計算していきます。",
     "",
-    "C++とQtで作りました。Windows10で動きます。",
+    "C++20 (g++ 12) で作りました。Windows10で動きます。",
     "",
     "",
     "Numiraはフリーソフトです。自由に再配布してかまいません。",
