@@ -59,30 +59,8 @@ trap 'exit 130' INT TERM
 set -E
 trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 
-poll() {
-  local deadline=$((${EPOCHREALTIME//[!0-9]/} + wait_limit * 1000000))
-  until "$@"; do
-    ((${EPOCHREALTIME//[!0-9]/} < deadline)) || return 1
-    sleep "$poll_step"
-  done
-}
-quietly() { "$@" >/dev/null 2>&1; }
-wait_until() {
-  local what=$1
-  shift
-  poll quietly "$@" || fail "$what (not within ${wait_limit} s)"
-}
-wait_for_value() {
-  local what=$1 expected=$2
-  shift 2
-  last_value=""
-  poll prints "$expected" "$@" || fail "$what: expected '$expected', got '$last_value' (waited ${wait_limit} s)"
-}
-prints() {
-  last_value=$("${@:2}" 2>/dev/null) || true
-  [ "$last_value" = "$1" ]
-}
-not() { ! "$@"; }
+# The waits: poll, wait_until, wait_for_value, not.
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/waits.sh"
 expect_eq() { [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"; }
 
 # --- the desktop and the prefix ---------------------------------------------
