@@ -334,6 +334,15 @@ std::string TForm1::DisplayText() const { return Utf8(WindowText(edhyouj)); }
 
 void TForm1::SetDisplayText(const std::string& text) { SetWindowTextW(edhyouj, Wide(text).c_str()); }
 
+// A digit typed onto the operand replaces the empty selection at the end of
+// the field, so the field never takes the whole operand again (its text
+// limit is lifted at creation, so long operands are taken whole).
+void TForm1::AppendDisplayText(std::string_view text) {
+  const LRESULT length = SendMessageW(edhyouj, WM_GETTEXTLENGTH, 0, 0);
+  SendMessageW(edhyouj, EM_SETSEL, static_cast<WPARAM>(length), length);
+  SendMessageW(edhyouj, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(std::string(text)).c_str()));
+}
+
 void TForm1::SetApplicationTitle(const std::string& title) {
   application_title_ = title;
   SetWindowTextW(application_window_, Wide(title).c_str());

@@ -75,6 +75,7 @@ class TForm1 : public EngineSurroundings, public HistoryObserver {
   // EngineSurroundings and HistoryObserver.
   std::string DisplayText() const override;
   void SetDisplayText(const std::string& text) override;
+  void AppendDisplayText(std::string_view text) override;
   void SetApplicationTitle(const std::string& title) override;
   void FocusEquals() override;
   void LineAppended(std::string_view line) override;
