@@ -262,8 +262,10 @@ void CheckOnRealFiles(const std::string& content, const Entry& raw, const Entry&
     Check(!numira::WriteProfileString(path, raw.section, raw.key, raw.value), "a refused entry was written");
     Check(FileBytesAt(path) == content, "a refused write changed the file");
   }
-  if (IsUtf16(content) && numira::SetProfileValue(content, e.section, e.key, e.value) == content) {
-    // Half a code unit, or a value that UTF-16 cannot hold: refused.
+  if (IsUtf16(content) && numira::SetProfileValue(content, e.section, e.key, e.value) == content &&
+      numira::FindProfileValue(content, e.section, e.key) != expected) {
+    // Half a code unit, or a value that UTF-16 cannot hold: refused. (A key
+    // that already holds the value is written unchanged, which is no refusal.)
     Check(!numira::WriteProfileString(path, e.section, e.key, e.value), "an unencodable write was made");
     Check(FileBytesAt(path) == content, "an unencodable write changed the file");
     return;
