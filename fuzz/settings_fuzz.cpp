@@ -36,6 +36,7 @@
 #include "core/inifile_.h"
 #include "core/numtext.h"
 #include "core/profile.h"
+#include "core/profile_text.h"
 
 namespace {
 
@@ -246,6 +247,12 @@ std::string FileBytesAt(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Whether text can be written into a UTF-16 file: it must be UTF-8.
+bool EncodableAsUtf16(std::string_view text) {
+  numira::TextEncoder encoder(numira::TextEncoding::Utf16LittleEndian, [](std::string_view) { return true; });
+  return encoder.Write(text) && encoder.Finish();
+}
+
 void CheckOnRealFiles(const std::string& content, const Entry& raw, const Entry& e, const std::string& expected,
                       const SavedValues& saved) {
   const std::string path = ScratchFolder() + "/kelto.ini";
@@ -262,10 +269,11 @@ void CheckOnRealFiles(const std::string& content, const Entry& raw, const Entry&
     Check(!numira::WriteProfileString(path, raw.section, raw.key, raw.value), "a refused entry was written");
     Check(FileBytesAt(path) == content, "a refused write changed the file");
   }
-  if (IsUtf16(content) && numira::SetProfileValue(content, e.section, e.key, e.value) == content &&
-      (content.size() % 2 != 0 || numira::FindProfileValue(content, e.section, e.key) != expected)) {
-    // Half a code unit, or a value that UTF-16 cannot hold: refused. (A key
-    // that already holds the value is written unchanged, which is no refusal.)
+  if (IsUtf16(content) && (content.size() % 2 != 0 || !EncodableAsUtf16(e.section) ||
+                             !EncodableAsUtf16(e.key) || !EncodableAsUtf16(e.value))) {
+    // Half a code unit, or names or a value that UTF-16 cannot hold: refused.
+    Check(numira::SetProfileValue(content, e.section, e.key, e.value) == content,
+          "an unencodable write changed the text in memory");
     Check(!numira::WriteProfileString(path, e.section, e.key, e.value), "an unencodable write was made");
     Check(FileBytesAt(path) == content, "an unencodable write changed the file");
     return;
