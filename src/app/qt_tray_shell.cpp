@@ -7,6 +7,9 @@
 #include <QWidget>
 #include <cstring>
 
+#include "app/platform.h"
+#include "app/sni_tray_item.h"
+
 namespace numira {
 
 std::vector<int> MouseMessagesFor(QSystemTrayIcon::ActivationReason reason) {
@@ -52,6 +55,8 @@ void QtTrayShell::Add(const NotifyIconRecord& record) {
   shown.icon = icon;
   Apply(shown, record);
   icon->show();
+  platform::WatchNotificationArea(icon, [this, id] { FollowNotificationArea(id); });
+  FollowNotificationArea(id);
 }
 
 void QtTrayShell::Modify(const NotifyIconRecord& record) {
@@ -82,6 +87,11 @@ QSystemTrayIcon* QtTrayShell::IconFor(std::uint32_t uID) const {
   return found == shown_.end() ? nullptr : found->second.icon.data();
 }
 
+SniTrayItem* QtTrayShell::OwnItemFor(std::uint32_t uID) const {
+  const auto found = shown_.find(uID);
+  return found == shown_.end() ? nullptr : found->second.own_item.data();
+}
+
 void QtTrayShell::Apply(Shown& shown, const NotifyIconRecord& record) {
   // The icon is looked up by id alone (ids are unique within the module), so a
   // record naming a newer callback window still finds its icon.
@@ -89,8 +99,14 @@ void QtTrayShell::Apply(Shown& shown, const NotifyIconRecord& record) {
     shown.window = record.hWnd;
     shown.message = record.uCallbackMessage;
   }
-  if (record.uFlags & kNifIcon) shown.icon->setIcon(record.hIcon);
-  if (record.uFlags & kNifTip) shown.icon->setToolTip(TipText(record));
+  if (record.uFlags & kNifIcon) {
+    shown.icon->setIcon(record.hIcon);
+    if (shown.own_item) shown.own_item->SetIcon(record.hIcon);
+  }
+  if (record.uFlags & kNifTip) {
+    shown.icon->setToolTip(TipText(record));
+    if (shown.own_item) shown.own_item->SetToolTip(TipText(record));
+  }
 }
 
 void QtTrayShell::Activated(std::uint32_t uID, QSystemTrayIcon::ActivationReason reason) {
@@ -98,6 +114,23 @@ void QtTrayShell::Activated(std::uint32_t uID, QSystemTrayIcon::ActivationReason
   if (found == shown_.end() || !found->second.window) return;
   for (int mouseMessage : MouseMessagesFor(reason)) {
     PostTrayCallback(found->second.window, found->second.message, uID, mouseMessage);
+  }
+}
+
+void QtTrayShell::FollowNotificationArea(std::uint32_t uID) {
+  const auto found = shown_.find(uID);
+  if (found == shown_.end() || !found->second.icon) return;
+  Shown& shown = found->second;
+  // Qt's icon is reachable wherever Qt sees a notification area: an XEmbed
+  // tray, or a StatusNotifierItem host when Qt chose D-Bus at start. A host
+  // that only Qt's XEmbed icon cannot reach needs the program's own item.
+  const bool needed = StatusNotifierWatcherPresent() && !QSystemTrayIcon::isSystemTrayAvailable();
+  if (needed && !shown.own_item) {
+    shown.own_item = new SniTrayItem(
+        shown.icon->icon(), shown.icon->toolTip(),
+        [this, uID](QSystemTrayIcon::ActivationReason reason) { Activated(uID, reason); }, shown.icon);
+  } else if (!needed && shown.own_item) {
+    delete shown.own_item;
   }
 }
 
