@@ -579,6 +579,13 @@ scenario_late_sni_host() {
   stop_sni_host
   wait_until "the window is shown again" is_viewable "$w"
   wait_for_state "$w" SKIP_TASKBAR off "the window is back on the taskbar"
+
+  step "the host restarts: the item registers again"
+  start_sni_host
+  wait_for_value "items registered with the new host" 1 sni_item_count
+  wait_for_state "$w" SKIP_TASKBAR on "the window leaves the taskbar again"
+  activate_sni_item
+  wait_until "activating the item hides the window" is_unmapped "$w"
 }
 
 declare -F "$scenario" >/dev/null || { echo "unknown scenario: $2" >&2; exit 2; }
