@@ -4,6 +4,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QTimer>
 #include <QWidget>
 #include <cstring>
 
@@ -55,8 +56,12 @@ void QtTrayShell::Add(const NotifyIconRecord& record) {
   shown.icon = icon;
   Apply(shown, record);
   icon->show();
-  platform::WatchNotificationArea(icon, [this, id] { FollowNotificationArea(id); });
-  FollowNotificationArea(id);
+  // Watched from the first turn of the event loop, off the way to the first
+  // map; the look then catches a change made before the watch began.
+  QTimer::singleShot(0, icon, [this, icon, id] {
+    platform::WatchNotificationArea(icon, [this, id] { FollowNotificationArea(id); });
+    FollowNotificationArea(id);
+  });
 }
 
 void QtTrayShell::Modify(const NotifyIconRecord& record) {
@@ -124,7 +129,7 @@ void QtTrayShell::FollowNotificationArea(std::uint32_t uID) {
   // Qt's icon is reachable wherever Qt sees a notification area: an XEmbed
   // tray, or a StatusNotifierItem host when Qt chose D-Bus at start. A host
   // that only Qt's XEmbed icon cannot reach needs the program's own item.
-  const bool needed = StatusNotifierWatcherPresent() && !QSystemTrayIcon::isSystemTrayAvailable();
+  const bool needed = !QSystemTrayIcon::isSystemTrayAvailable() && StatusNotifierWatcherPresent();
   if (needed && !shown.own_item) {
     shown.own_item = new SniTrayItem(
         shown.icon->icon(), shown.icon->toolTip(),
