@@ -92,11 +92,6 @@ QSystemTrayIcon* QtTrayShell::IconFor(std::uint32_t uID) const {
   return found == shown_.end() ? nullptr : found->second.icon.data();
 }
 
-SniTrayItem* QtTrayShell::OwnItemFor(std::uint32_t uID) const {
-  const auto found = shown_.find(uID);
-  return found == shown_.end() ? nullptr : found->second.own_item.data();
-}
-
 void QtTrayShell::Apply(Shown& shown, const NotifyIconRecord& record) {
   // The icon is looked up by id alone (ids are unique within the module), so a
   // record naming a newer callback window still finds its icon.
@@ -128,7 +123,8 @@ void QtTrayShell::FollowNotificationArea(std::uint32_t uID) {
   Shown& shown = found->second;
   // Qt's icon is reachable wherever Qt sees a notification area: an XEmbed
   // tray, or a StatusNotifierItem host when Qt chose D-Bus at start. A host
-  // that only Qt's XEmbed icon cannot reach needs the program's own item.
+  // that Qt does not see needs the program's own item, until the host leaves
+  // or an XEmbed tray takes Qt's icon.
   const bool needed = !QSystemTrayIcon::isSystemTrayAvailable() && StatusNotifierWatcherPresent();
   if (needed && !shown.own_item) {
     shown.own_item = new SniTrayItem(

@@ -50,8 +50,6 @@ class QtTrayShell : public TrayShell {
 
   // The icon shown for an id, or null.
   QSystemTrayIcon* IconFor(std::uint32_t uID) const;
-  // The StatusNotifierItem published for an id in Qt's stead, or null.
-  SniTrayItem* OwnItemFor(std::uint32_t uID) const;
 
  private:
   struct Shown {

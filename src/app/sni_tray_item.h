@@ -82,14 +82,11 @@ class SniTrayItem : public QObject {
   // own icon; Category ApplicationStatus, Status Active.
   SniTrayItem(const QIcon& icon, const QString& toolTip, ActivationHandler activated, QObject* parent = nullptr);
   ~SniTrayItem() override;
-  SniTrayItem(const SniTrayItem&) = delete;
-  SniTrayItem& operator=(const SniTrayItem&) = delete;
 
   void SetIcon(const QIcon& icon);
   void SetToolTip(const QString& toolTip);
 
-  // The bus name hosts know the item by.
-  QString Service() const { return service_; }
+  // What the item's bus object shows hosts and passes on from them.
   SniPixmaps IconPixmaps() const { return pixmaps_; }
   SniToolTip ToolTip() const;
   void Activated(QSystemTrayIcon::ActivationReason reason) const;
@@ -103,7 +100,7 @@ class SniTrayItem : public QObject {
 
   QString connection_name_;
   QDBusConnection bus_;
-  QString service_;
+  QString service_;  // the bus name given to the watcher
   SniPixmaps pixmaps_;
   QString tool_tip_;
   ActivationHandler activated_;
