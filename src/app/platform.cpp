@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "app/platform_x11.h"
+#include "app/sni_tray_item.h"
 
 namespace numira::platform {
 namespace {
@@ -147,7 +148,9 @@ void PreferX11Platform() {
 
 bool NotificationAreaAvailable() {
   if (AreaProbe()) return AreaProbe()();
-  return QSystemTrayIcon::isSystemTrayAvailable();
+  // A StatusNotifierItem host that Qt's icon cannot reach gets the tray
+  // shell's own item (QtTrayShell), so it counts as well.
+  return QSystemTrayIcon::isSystemTrayAvailable() || StatusNotifierWatcherPresent();
 }
 
 NotificationAreaProbe SetNotificationAreaProbe(NotificationAreaProbe probe) {
@@ -175,11 +178,11 @@ bool KeptOffTaskbar() { return off_taskbar; }
 void WatchNotificationArea(QObject* context, std::function<void()> changed) {
   x11::WatchTrayManager(context, changed);
   // A StatusNotifierItem host is there while its watcher service is on the
-  // session bus; Qt registers its icon again by itself when the watcher
-  // comes back.
+  // session bus; Qt's icon, or the tray shell's own item, registers again by
+  // itself when the watcher comes back.
   QDBusConnection bus = QDBusConnection::sessionBus();
   if (!bus.isConnected()) return;
-  auto* watcher = new QDBusServiceWatcher(QStringLiteral("org.kde.StatusNotifierWatcher"), bus,
+  auto* watcher = new QDBusServiceWatcher(QString::fromLatin1(kStatusNotifierWatcherService), bus,
                                           QDBusServiceWatcher::WatchForRegistration |
                                               QDBusServiceWatcher::WatchForUnregistration,
                                           context);

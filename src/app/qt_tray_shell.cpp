@@ -4,8 +4,12 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QTimer>
 #include <QWidget>
 #include <cstring>
+
+#include "app/platform.h"
+#include "app/sni_tray_item.h"
 
 namespace numira {
 
@@ -52,6 +56,12 @@ void QtTrayShell::Add(const NotifyIconRecord& record) {
   shown.icon = icon;
   Apply(shown, record);
   icon->show();
+  // Watched from the first turn of the event loop, off the way to the first
+  // map; the look then catches a change made before the watch began.
+  QTimer::singleShot(0, icon, [this, icon, id] {
+    platform::WatchNotificationArea(icon, [this, id] { FollowNotificationArea(id); });
+    FollowNotificationArea(id);
+  });
 }
 
 void QtTrayShell::Modify(const NotifyIconRecord& record) {
@@ -89,8 +99,14 @@ void QtTrayShell::Apply(Shown& shown, const NotifyIconRecord& record) {
     shown.window = record.hWnd;
     shown.message = record.uCallbackMessage;
   }
-  if (record.uFlags & kNifIcon) shown.icon->setIcon(record.hIcon);
-  if (record.uFlags & kNifTip) shown.icon->setToolTip(TipText(record));
+  if (record.uFlags & kNifIcon) {
+    shown.icon->setIcon(record.hIcon);
+    if (shown.own_item) shown.own_item->SetIcon(record.hIcon);
+  }
+  if (record.uFlags & kNifTip) {
+    shown.icon->setToolTip(TipText(record));
+    if (shown.own_item) shown.own_item->SetToolTip(TipText(record));
+  }
 }
 
 void QtTrayShell::Activated(std::uint32_t uID, QSystemTrayIcon::ActivationReason reason) {
@@ -98,6 +114,24 @@ void QtTrayShell::Activated(std::uint32_t uID, QSystemTrayIcon::ActivationReason
   if (found == shown_.end() || !found->second.window) return;
   for (int mouseMessage : MouseMessagesFor(reason)) {
     PostTrayCallback(found->second.window, found->second.message, uID, mouseMessage);
+  }
+}
+
+void QtTrayShell::FollowNotificationArea(std::uint32_t uID) {
+  const auto found = shown_.find(uID);
+  if (found == shown_.end() || !found->second.icon) return;
+  Shown& shown = found->second;
+  // Qt's icon is reachable wherever Qt sees a notification area: an XEmbed
+  // tray, or a StatusNotifierItem host when Qt chose D-Bus at start. A host
+  // that Qt does not see needs the program's own item, until the host leaves
+  // or an XEmbed tray takes Qt's icon.
+  const bool needed = !QSystemTrayIcon::isSystemTrayAvailable() && StatusNotifierWatcherPresent();
+  if (needed && !shown.own_item) {
+    shown.own_item = new SniTrayItem(
+        shown.icon->icon(), shown.icon->toolTip(),
+        [this, uID](QSystemTrayIcon::ActivationReason reason) { Activated(uID, reason); }, shown.icon);
+  } else if (!needed && shown.own_item) {
+    delete shown.own_item;
   }
 }
 

@@ -6,6 +6,9 @@
 // record's window as callback messages, in the order the shell sends them:
 //   left click   -> 513, 514       middle click -> 519, 520
 //   double click -> 515, 514       context      -> 517
+// Where Qt's icon cannot reach the desktop's StatusNotifierItem host (Qt chose
+// XEmbed at start, before the host was there), the shell publishes the icon
+// as its own StatusNotifierItem alongside, for as long as that lasts.
 
 #include <QPointer>
 #include <QString>
@@ -17,6 +20,8 @@
 #include "app/tray_shell.h"
 
 namespace numira {
+
+class SniTrayItem;
 
 // The mouse messages posted for one activation of a tray icon; none for a
 // reason the shell does not know.
@@ -51,10 +56,14 @@ class QtTrayShell : public TrayShell {
     QPointer<QSystemTrayIcon> icon;
     QPointer<QWidget> window;  // receives the callback messages
     std::uint32_t message = 0;
+    QPointer<SniTrayItem> own_item;  // a child of icon
   };
 
   void Apply(Shown& shown, const NotifyIconRecord& record);
   void Activated(std::uint32_t uID, QSystemTrayIcon::ActivationReason reason);
+  // Publishes or withdraws the id's own StatusNotifierItem as the desktop's
+  // notification areas come and go.
+  void FollowNotificationArea(std::uint32_t uID);
 
   std::map<std::uint32_t, Shown> shown_;
 };

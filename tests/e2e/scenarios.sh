@@ -556,6 +556,38 @@ scenario_screen_reader() {
   "${check[@]}" "$kelto_pid" || fail "the accessibility check failed"
 }
 
+scenario_late_sni_host() {
+  start_desktop
+  start_session_bus
+  start_kelto
+  local w=$main_window
+  lacks_state "$w" SKIP_TASKBAR || fail "kept off the taskbar without a notification area"
+
+  step "a StatusNotifierItem host that starts late gets the item and takes the program off the taskbar"
+  start_sni_host
+  wait_for_value "items registered" 1 sni_item_count
+  expect_eq "the item's Id and Title" "Numira Numira" "$(sni_items | cut -d' ' -f2-)"
+  wait_for_state "$w" SKIP_TASKBAR on "the window leaves the taskbar"
+  activate_sni_item
+  wait_until "activating the item hides the window" is_unmapped "$w"
+  activate_sni_item
+  wait_until "activating the item shows the window" is_viewable "$w"
+  activate_sni_item
+  wait_until "activating the item hides the window again" is_unmapped "$w"
+
+  step "the host goes away: the window comes back, on the taskbar"
+  stop_sni_host
+  wait_until "the window is shown again" is_viewable "$w"
+  wait_for_state "$w" SKIP_TASKBAR off "the window is back on the taskbar"
+
+  step "the host restarts: the item registers again"
+  start_sni_host
+  wait_for_value "items registered with the new host" 1 sni_item_count
+  wait_for_state "$w" SKIP_TASKBAR on "the window leaves the taskbar again"
+  activate_sni_item
+  wait_until "activating the item hides the window" is_unmapped "$w"
+}
+
 declare -F "$scenario" >/dev/null || { echo "unknown scenario: $2" >&2; exit 2; }
 "$scenario"
 echo "PASS: $2"
