@@ -4,9 +4,11 @@
 
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <limits>
@@ -182,6 +184,44 @@ void TFormvajon::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+namespace {
+ReadmeWindowMaker* active_maker = nullptr;
+}  // namespace
+
+ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {
+  active_maker = this;
+  main_window_->installEventFilter(this);
+}
+
+ReadmeWindowMaker::~ReadmeWindowMaker() {
+  if (active_maker == this) active_maker = nullptr;
+  if (Formvajon == window_.get()) Formvajon = nullptr;
+}
+
+TFormvajon* ReadmeWindowMaker::Make() {
+  if (window_ == nullptr) {
+    main_window_->removeEventFilter(this);
+    window_ = std::make_unique<TFormvajon>(main_window_);
+    Formvajon = window_.get();
+  }
+  return window_.get();
+}
+
+bool ReadmeWindowMaker::eventFilter(QObject* watched, QEvent* event) {
+  // The filter sees the paint before the window draws it; the queued call
+  // runs once the drawn frame has gone to the window system.
+  if (watched == main_window_ && event->type() == QEvent::Paint) {
+    main_window_->removeEventFilter(this);
+    QTimer::singleShot(0, this, [this] { Make(); });
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+TFormvajon* ReadmeWindow() {
+  if (Formvajon == nullptr && active_maker != nullptr) active_maker->Make();
+  return Formvajon;
 }
 
 }  // namespace numira
