@@ -2,6 +2,7 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "app/helupu_.h"
 
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QEvent>
@@ -10,6 +11,7 @@
 #include <QTextEdit>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <limits>
 
@@ -192,7 +194,7 @@ ReadmeWindowMaker* active_maker = nullptr;
 
 ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {
   active_maker = this;
-  main_window_->installEventFilter(this);
+  QCoreApplication::instance()->installEventFilter(this);
 }
 
 ReadmeWindowMaker::~ReadmeWindowMaker() {
@@ -202,7 +204,7 @@ ReadmeWindowMaker::~ReadmeWindowMaker() {
 
 TFormvajon* ReadmeWindowMaker::Make() {
   if (window_ == nullptr) {
-    main_window_->removeEventFilter(this);
+    QCoreApplication::instance()->removeEventFilter(this);
     window_ = std::make_unique<TFormvajon>(main_window_);
     Formvajon = window_.get();
   }
@@ -210,10 +212,11 @@ TFormvajon* ReadmeWindowMaker::Make() {
 }
 
 bool ReadmeWindowMaker::eventFilter(QObject* watched, QEvent* event) {
-  // The filter sees the paint before the window draws it; the queued call
-  // runs once the drawn frame has gone to the window system.
-  if (watched == main_window_ && event->type() == QEvent::Paint) {
-    main_window_->removeEventFilter(this);
+  // The main window paints its whole content while it handles its first
+  // expose (its own paint event may never come: the panels cover it), so the
+  // queued call runs once that frame has gone to the window system.
+  if (event->type() == QEvent::Expose && watched == main_window_->windowHandle()) {
+    QCoreApplication::instance()->removeEventFilter(this);
     QTimer::singleShot(0, this, [this] { Make(); });
   }
   return QObject::eventFilter(watched, event);

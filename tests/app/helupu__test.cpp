@@ -280,7 +280,13 @@ TEST(ReadmeWindow, RunsModallyAndClosingOnlyHides) {
 
 TEST(ReadmeWindow, MakerMakesItAfterTheFirstPaintOrWhenAskedBefore) {
   {
+    // Covered by an opaque panel, as the program's window is, so the window
+    // itself gets no paint event of its own.
     QWidget mainWindow;
+    mainWindow.resize(100, 100);
+    auto* panel = new QWidget(&mainWindow);
+    panel->setAutoFillBackground(true);
+    panel->setGeometry(0, 0, 100, 100);
     ReadmeWindowMaker maker(&mainWindow);
     EXPECT_EQ(Formvajon, nullptr);
     mainWindow.show();
