@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 // first_map: starts a program and reports how long it takes until its first
-// top-level window is viewable, then how much memory it holds a moment later.
+// top-level window is viewable and until that window's content is drawn, then
+// how much memory it holds a moment later.
 //
 //   first_map [--settle MS] [--timeout MS] [--keep-running] PROGRAM [ARGS...]
 //   first_map --wait-wm [--timeout MS]     waits until a window manager runs
@@ -21,20 +22,32 @@
 // window manager (it carries WM_STATE) or, without one, a child of the root.
 // A tray icon that a tray host has embedded is neither.
 //
+// First paint: every new top-level window gets a DAMAGE object (X DAMAGE
+// extension, level NonEmpty) when it is created, so the server reports each
+// drawing into it; nothing is polled. At each report on a viewable window the
+// helper reads the window's pixels back (XGetImage) and counts the window as
+// painted when they are no longer all one colour: the server's own fill of a
+// background colour is a single colour, while any toolkit's first drawn frame
+// has edges, captions and borders. The paint time is that of the first such
+// report on the window that counted as mapped (it may come before the map is
+// recognised, when the window manager sets WM_STATE late).
+//
 // After --settle milliseconds (1000 by default) it reads VmRSS and VmHWM
 // from /proc, then asks the window to close (WM_DELETE_WINDOW, so the program
 // runs its ordinary close path) and waits for the process to end; SIGTERM and
 // SIGKILL follow when it does not. Output is one line on stdout, with the CPU
 // time the program had used when its window became viewable:
 //
-//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115
+//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207
 //
-// Exit status: 0 measured, 1 the program ended or timed out before mapping a
-// window, 2 usage or X connection error. Linux only (pidfd, /proc).
+// Exit status: 0 measured, 1 the program ended or timed out before mapping
+// and painting a window, 2 usage or X connection error (or no DAMAGE
+// extension). Linux only (pidfd, /proc).
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/extensions/Xdamage.h>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -51,6 +64,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <set>
 #include <string>
@@ -122,6 +136,31 @@ bool IsTopLevel(Display* display, Window window, Atom wm_state) {
   if (!XQueryTree(display, window, &root, &parent, &children, &count)) return false;
   if (children) XFree(children);
   return parent == root;
+}
+
+// Whether the window shows more than one colour: drawn content, not just a
+// background fill (or nothing at all). False when the pixels cannot be read.
+bool ShowsContent(Display* display, Window window) {
+  XWindowAttributes attributes;
+  if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable ||
+      attributes.width <= 0 || attributes.height <= 0) {
+    return false;
+  }
+  XImage* image = XGetImage(display, window, 0, 0, static_cast<unsigned int>(attributes.width),
+                            static_cast<unsigned int>(attributes.height), AllPlanes, ZPixmap);
+  if (!image) return false;
+  const unsigned long first = XGetPixel(image, 0, 0);
+  bool varied = false;
+  for (int y = 0; y < attributes.height && !varied; ++y) {
+    for (int x = 0; x < attributes.width; ++x) {
+      if (XGetPixel(image, x, y) != first) {
+        varied = true;
+        break;
+      }
+    }
+  }
+  XDestroyImage(image);
+  return varied;
 }
 
 // Errors about windows that vanished between an event and our question are
@@ -272,6 +311,11 @@ int Measure(Display* display, const Options& options) {
   const Window root = DefaultRootWindow(display);
   const Atom wm_pid = XInternAtom(display, "_NET_WM_PID", False);
   const Atom wm_state = XInternAtom(display, "WM_STATE", False);
+  int damage_event_base = 0, damage_error_base = 0;
+  if (!XDamageQueryExtension(display, &damage_event_base, &damage_error_base)) {
+    std::fprintf(stderr, "first_map: the X server has no DAMAGE extension\n");
+    return 2;
+  }
   XSelectInput(display, root, SubstructureNotifyMask);
   XSync(display, False);
 
@@ -291,7 +335,12 @@ int Measure(Display* display, const Options& options) {
 
   // Top-level windows created since the spawn, not yet seen viewable.
   std::set<Window> candidates;
+  // A DAMAGE object per top-level window created since the spawn, and the
+  // time each first showed drawn content.
+  std::map<Window, Damage> damages;
+  std::map<Window, double> painted_at;
   std::optional<double> mapped_ms;
+  std::optional<double> painted_ms;
   double cpu_ms = 0;
   Window mapped_window = None;
 
@@ -323,24 +372,42 @@ int Measure(Display* display, const Options& options) {
     }
   };
 
+  // Records the first drawn content of a window; once the mapped window has
+  // some, the wait is over.
+  const auto check_paint = [&](Window window) {
+    if (!painted_at.contains(window) && ShowsContent(display, window)) {
+      painted_at[window] = NowMs() - start_ms;
+    }
+    if (mapped_ms && !painted_ms && painted_at.contains(mapped_window)) {
+      painted_ms = painted_at[mapped_window];
+    }
+  };
+
   const double deadline = start_ms + options.timeout_ms;
-  while (!mapped_ms) {
+  while (!mapped_ms || !painted_ms) {
     const Wake wake = WaitForEvents(display, pid_fd, deadline);
     if (wake != Wake::Events) {
-      std::fprintf(stderr, "first_map: %s before a window was mapped\n",
-                   wake == Wake::ChildEnded ? "the program ended" : "timed out");
+      std::fprintf(stderr, "first_map: %s before a window was %s\n",
+                   wake == Wake::ChildEnded ? "the program ended" : "timed out",
+                   mapped_ms ? "painted" : "mapped");
       if (wake == Wake::Deadline) kill(pid, SIGKILL);
       waitpid(pid, nullptr, 0);
       return 1;
     }
     bool mapped_something = false;
-    while (XPending(display) > 0 && !mapped_ms) {
+    std::set<Window> damaged;
+    while (XPending(display) > 0) {
       XEvent event;
       XNextEvent(display, &event);
-      if (event.type == CreateNotify && event.xcreatewindow.parent == root &&
-          !event.xcreatewindow.override_redirect) {
+      if (event.type == damage_event_base + XDamageNotify) {
+        const auto& notify = reinterpret_cast<const XDamageNotifyEvent&>(event);
+        XDamageSubtract(display, notify.damage, None, None);
+        damaged.insert(notify.drawable);
+      } else if (event.type == CreateNotify && event.xcreatewindow.parent == root &&
+                 !event.xcreatewindow.override_redirect) {
         const Window window = event.xcreatewindow.window;
         XSelectInput(display, window, StructureNotifyMask | PropertyChangeMask);
+        damages[window] = XDamageCreate(display, window, XDamageReportNonEmpty);
         candidates.insert(window);
         // It may have been mapped before the selection took effect.
         mapped_something = true;
@@ -352,8 +419,17 @@ int Measure(Display* display, const Options& options) {
         candidates.erase(event.xdestroywindow.window);
       }
     }
-    if (mapped_something && !mapped_ms) check_candidates();
+    if (mapped_something && !mapped_ms) {
+      check_candidates();
+      // Its content may already be drawn.
+      if (mapped_ms) damaged.insert(mapped_window);
+    }
+    // After the map only the mapped window's drawing matters.
+    for (const Window window : damaged) {
+      if (!mapped_ms || window == mapped_window) check_paint(window);
+    }
   }
+  for (const auto& [window, damage] : damages) XDamageDestroy(display, damage);
 
   // The settle time; the program ending early is a failure to report.
   pollfd fd{pid_fd, POLLIN, 0};
@@ -363,8 +439,8 @@ int Measure(Display* display, const Options& options) {
     return 1;
   }
   const Memory memory = ReadMemory(pid);
-  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f\n", *mapped_ms, memory.rss_kib,
-              memory.hwm_kib, cpu_ms);
+  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f paint_ms %.3f\n", *mapped_ms,
+              memory.rss_kib, memory.hwm_kib, cpu_ms, *painted_ms);
   std::fflush(stdout);
 
   if (!options.keep_running) EndProgram(display, mapped_window, pid, pid_fd);

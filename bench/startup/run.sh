@@ -11,7 +11,9 @@
 # (a notification area, so kelto's tray icon has a host), then runs each
 # program once to warm the caches and RUNS times (default 20) after that,
 # kelto and floor (and a baseline) in rotation. first_map reports, per run,
-# the milliseconds from exec to the first viewable top-level window and
+# the milliseconds from exec to the first viewable top-level window, from
+# exec to that window's first paint (the first DAMAGE report after which its
+# pixels are more than one background colour), and
 # VmRSS / VmHWM one second later, and the CPU time the program had used by
 # the map (which, unlike the wall time, hardly moves when other programs load
 # the machine), then closes the window the ordinary way. kelto runs from a copy in a
@@ -49,7 +51,7 @@ while [ $# -gt 0 ]; do
     --no-tray) tray=0; shift ;;
     --no-session-bus) session_bus=0; shift ;;
     --baseline) baseline="$2"; shift 2 ;;
-    -h|--help) sed -n '2,31p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+    -h|--help) sed -n '2,29p' "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
     *) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
   esac
 done
@@ -158,7 +160,7 @@ for ((i = 0; i < runs; i++)); do
 done
 
 # Median, min and max of one column (2: map_ms, 4: rss_kib, 6: hwm_kib,
-# 8: cpu_ms).
+# 8: cpu_ms, 10: paint_ms).
 stats() {  # file column scale
   awk -v c="$2" -v s="$3" '{print $c / s}' "$1" | sort -g | awk '
     { v[NR] = $1 }
@@ -175,29 +177,32 @@ echo "Xvfb + openbox$([ "$tray" = 1 ] && echo ' + trayer')$([ "$session_bus" = 1
 echo "$runs runs each after one warm-up, in rotation; RelWithDebInfo build in $build"
 [ -n "$baseline" ] && echo "baseline: $baseline"
 echo
-echo "| program | ms to first mapped window: median (min-max) | CPU ms until then: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median |"
-echo "|---|---|---|---|---|"
-declare -A median_map median_rss median_cpu
+echo "| program | ms to first mapped window: median (min-max) | ms to first paint: median (min-max) | CPU ms until mapped: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median |"
+echo "|---|---|---|---|---|---|"
+declare -A median_map median_paint median_rss median_cpu
 for p in "${programs[@]}"; do
   read -r mm mn mx < <(stats "$scratch/$p.results" 2 1)
   read -r rm rn rx < <(stats "$scratch/$p.results" 4 1024)
   read -r hm _ _ < <(stats "$scratch/$p.results" 6 1024)
   read -r cm _ _ < <(stats "$scratch/$p.results" 8 1)
+  read -r pm pn px < <(stats "$scratch/$p.results" 10 1)
   median_map[$p]=$mm
+  median_paint[$p]=$pm
   median_rss[$p]=$rm
   median_cpu[$p]=$cm
   label=$p
   [ "$p" = floor ] && label="floor (bare Qt 6 window)"
   [ "$p" = baseline ] && label="baseline (kelto from --baseline)"
-  echo "| $label | $mm ($mn-$mx) | $cm | $rm ($rn-$rx) | $hm |"
+  echo "| $label | $mm ($mn-$mx) | $pm ($pn-$px) | $cm | $rm ($rn-$rx) | $hm |"
 done
 echo
 for p in "${programs[@]}"; do
   [ "$p" = floor ] && continue
   awk -v p="$p" -v km="${median_map[$p]}" -v fm="${median_map[floor]}" \
+      -v kp="${median_paint[$p]}" -v fp="${median_paint[floor]}" \
       -v kc="${median_cpu[$p]}" -v fc="${median_cpu[floor]}" \
       -v kr="${median_rss[$p]}" -v fr="${median_rss[floor]}" 'BEGIN {
-    printf "%s / floor: start-up %.2fx, CPU until mapped %.2fx, VmRSS %+.1f MiB\n", p, km / fm, kc / fc, kr - fr
+    printf "%s / floor: map %.2fx, first paint %.2fx, CPU until mapped %.2fx, VmRSS %+.1f MiB\n", p, km / fm, kp / fp, kc / fc, kr - fr
   }'
 done
 for p in "${programs[@]}"; do

@@ -166,8 +166,8 @@ void TForm1::BitBtn2Click() {
   RunHandler([this] {
     if (surroundings_.show_readme) {
       surroundings_.show_readme(this);
-    } else if (Formvajon != nullptr) {
-      Formvajon->ShowModalFor(this);
+    } else if (TFormvajon* readme = ReadmeWindow(); readme != nullptr) {
+      readme->ShowModalFor(this);
     }
   });
   // The input goes back to this window, as the window manager may not hand

@@ -2,12 +2,16 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "app/helupu_.h"
 
+#include <QCoreApplication>
 #include <QFontInfo>
 #include <QGuiApplication>
+#include <QEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <QWindow>
 #include <algorithm>
 #include <limits>
 
@@ -182,6 +186,45 @@ void TFormvajon::keyPressEvent(QKeyEvent* event) {
     return;
   }
   QDialog::keyPressEvent(event);
+}
+
+namespace {
+ReadmeWindowMaker* active_maker = nullptr;
+}  // namespace
+
+ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {
+  active_maker = this;
+  QCoreApplication::instance()->installEventFilter(this);
+}
+
+ReadmeWindowMaker::~ReadmeWindowMaker() {
+  if (active_maker == this) active_maker = nullptr;
+  if (Formvajon == window_.get()) Formvajon = nullptr;
+}
+
+TFormvajon* ReadmeWindowMaker::Make() {
+  if (window_ == nullptr) {
+    QCoreApplication::instance()->removeEventFilter(this);
+    window_ = std::make_unique<TFormvajon>(main_window_);
+    Formvajon = window_.get();
+  }
+  return window_.get();
+}
+
+bool ReadmeWindowMaker::eventFilter(QObject* watched, QEvent* event) {
+  // The main window paints its whole content while it handles its first
+  // expose (its own paint event may never come: the panels cover it), so the
+  // queued call runs once that frame has gone to the window system.
+  if (event->type() == QEvent::Expose && watched == main_window_->windowHandle()) {
+    QCoreApplication::instance()->removeEventFilter(this);
+    QTimer::singleShot(0, this, [this] { Make(); });
+  }
+  return QObject::eventFilter(watched, event);
+}
+
+TFormvajon* ReadmeWindow() {
+  if (Formvajon == nullptr && active_maker != nullptr) active_maker->Make();
+  return Formvajon;
 }
 
 }  // namespace numira

@@ -3,16 +3,19 @@
 #pragma once
 // TFormvajon: the readme window. A modal dialog with one read-only text field,
 // Memo1, holding the fixed readme text (name and version, usage notes, change
-// history). Created hidden at start; each opening shows it modally, closing
-// only hides it, so text position and window position carry over.
+// history). Created hidden at start (just after the main window's first
+// paint); each opening shows it modally, closing only hides it, so text
+// position and window position carry over.
 
 #include <QDialog>
 #include <QList>
 #include <QMargins>
+#include <QObject>
 #include <QPoint>
 #include <QRect>
 #include <QSize>
 #include <QStringList>
+#include <memory>
 
 class QTextEdit;
 
@@ -86,7 +89,35 @@ class TFormvajon : public QDialog {
   QMargins mainFrameMargins_;
 };
 
-// The program's readme window, made hidden at start.
+// The program's readme window, made hidden at start; null before that.
 extern TFormvajon* Formvajon;
+
+// Makes the program's readme window `Formvajon` over the main window and owns
+// it. Building the window and its text takes a few milliseconds that the
+// main window's first paint need not wait for, so it is made on the turn of
+// the event loop after that paint, or earlier when ReadmeWindow() asks for it
+// (an opening before the first paint still finds the window). One at a time;
+// its end deletes the window and sets `Formvajon` back to null.
+class ReadmeWindowMaker : public QObject {
+ public:
+  explicit ReadmeWindowMaker(QWidget* mainWindow);
+  ~ReadmeWindowMaker() override;
+  ReadmeWindowMaker(const ReadmeWindowMaker&) = delete;
+  ReadmeWindowMaker& operator=(const ReadmeWindowMaker&) = delete;
+
+  // Makes the window now unless it is made already.
+  TFormvajon* Make();
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QWidget* main_window_;
+  std::unique_ptr<TFormvajon> window_;
+};
+
+// `Formvajon`, made first when the program's maker has not made it yet; null
+// when there is neither (tests without a maker).
+TFormvajon* ReadmeWindow();
 
 }  // namespace numira

@@ -3,9 +3,10 @@
 // Numira's start sequence: the modules start (locale separators, the tray's id
 // registry), the main window is created (its create handler adds the tray
 // icon, loads the settings and shows it; the application title starts as
-// "電卓"), the readme window is created hidden, the program keeps off the
-// taskbar while a notification area holds its icon, the event loop runs, and
-// at the end the readme window goes before the main window.
+// "電卓"), the readme window is created hidden (just after the main window's
+// first paint), the program keeps off the taskbar while a notification area
+// holds its icon, the event loop runs, and at the end the readme window goes
+// before the main window.
 
 #include <QApplication>
 #include <QLocale>
@@ -32,11 +33,9 @@ int main(int argc, char** argv) {
   // Nothing is parsed or formatted before the event loop runs.
   Form1->History().SetSeparators(separators);
   numira::SessionEndWatch session_end(*Form1);
-  auto Formvajon = std::make_unique<numira::TFormvajon>(Form1.get());
-  numira::Formvajon = Formvajon.get();
+  auto Formvajon = std::make_unique<numira::ReadmeWindowMaker>(Form1.get());
   numira::platform::KeepOffTaskbar(numira::platform::NotificationAreaAvailable());
   const int result = QApplication::exec();
-  numira::Formvajon = nullptr;
   Formvajon.reset();
   Form1.reset();
   return result;

@@ -279,5 +279,39 @@ TEST(ReadmeWindow, RunsModallyAndClosingOnlyHides) {
   EXPECT_EQ(MemoLines(window).size(), 43);  // still there, only hidden
 }
 
+TEST(ReadmeWindow, MakerMakesItAfterTheFirstPaintOrWhenAskedBefore) {
+  {
+    // Covered by an opaque panel, as the program's window is, so the window
+    // itself gets no paint event of its own.
+    QWidget mainWindow;
+    mainWindow.resize(100, 100);
+    auto* panel = new QWidget(&mainWindow);
+    panel->setAutoFillBackground(true);
+    panel->setGeometry(0, 0, 100, 100);
+    ReadmeWindowMaker maker(&mainWindow);
+    EXPECT_EQ(Formvajon, nullptr);
+    mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+    QTRY_VERIFY(Formvajon != nullptr);
+    EXPECT_EQ(Formvajon->parentWidget(), &mainWindow);
+    EXPECT_TRUE(Formvajon->isHidden());
+  }
+  EXPECT_EQ(Formvajon, nullptr);
+  {
+    // An opening before the main window has painted still finds the window.
+    QWidget mainWindow;
+    ReadmeWindowMaker maker(&mainWindow);
+    TFormvajon* readme = ReadmeWindow();
+    ASSERT_NE(readme, nullptr);
+    EXPECT_EQ(readme, Formvajon);
+    EXPECT_EQ(MemoLines(*readme).size(), 43);
+    mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+    QApplication::processEvents();
+    EXPECT_EQ(Formvajon, readme);  // made once
+  }
+  EXPECT_EQ(ReadmeWindow(), nullptr);
+}
+
 }  // namespace
 }  // namespace numira
