@@ -77,10 +77,10 @@ void TForm1::BuildControls() {
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                               window_, nullptr, instance, nullptr);
   std::map<std::string, HFONT> fonts;
-  const auto font_for = [&](const layout::FontSpec& spec) {
-    const std::string key = std::string(spec.face) + "/" + std::to_string(spec.pixel_height);
+  const auto font_for = [&](const layout::FontSpec& wanted) {
+    const std::string key = std::string(wanted.face) + "/" + std::to_string(wanted.pixel_height);
     if (!fonts.contains(key)) {
-      fonts[key] = CreateWindowsFont(spec);
+      fonts[key] = CreateWindowsFont(wanted);
       fonts_.push_back(fonts[key]);
     }
     return fonts[key];

@@ -19,13 +19,13 @@ void AddToolWindowStyle(HWND window) {
 }
 
 HFONT CreateWindowsFont(const layout::FontSpec& font) {
-  LOGFONTW spec{};
-  spec.lfHeight = -font.pixel_height;  // negative: the character height, not the cell
-  spec.lfCharSet = SHIFTJIS_CHARSET;
-  spec.lfQuality = DEFAULT_QUALITY;
+  LOGFONTW logfont{};
+  logfont.lfHeight = -font.pixel_height;  // negative: the character height, not the cell
+  logfont.lfCharSet = SHIFTJIS_CHARSET;
+  logfont.lfQuality = DEFAULT_QUALITY;
   const std::wstring face = Wide(font.face);
-  wcsncpy(spec.lfFaceName, face.c_str(), LF_FACESIZE - 1);
-  return CreateFontIndirectW(&spec);
+  wcsncpy(logfont.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+  return CreateFontIndirectW(&logfont);
 }
 
 namespace {
