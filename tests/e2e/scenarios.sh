@@ -548,9 +548,10 @@ scenario_screen_reader() {
   # accessibility bus at start (about one start in eight here), and never
   # hears it switched on later; its own override keeps the scenario steady.
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_kelto
+  user_copy accessibility_check.py
   local check
   check=(env HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" "${as_user[@]}"
-    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/accessibility_check.py")
+    /usr/bin/python3 -B "$scratch/accessibility_check.py")
   wait_limit=$start_limit wait_until "kelto registers with the accessibility bus" "${check[@]}" --registered "$kelto_pid"
   step "pyatspi reads and drives kelto"
   "${check[@]}" "$kelto_pid" || fail "the accessibility check failed"
