@@ -9,13 +9,11 @@
 
 #include <optional>
 #include <string>
-#include <string_view>
 #include <vector>
 
-#include "core/calc.h"
 #include "core/numtext.h"
 #include "core/tape.h"
-#include "core/text_surroundings.h"
+#include "tape_fixture.h"
 
 namespace numira {
 namespace {
@@ -26,18 +24,7 @@ constexpr Separators kPoint{'.', ','};
 constexpr Separators kComma{',', '.'};
 constexpr Separators kCommaSpace{',', ' '};
 
-class PasteTest : public ::testing::Test {
- protected:
-  void SetUp() override { engine.clia(); }
-
-  void Type(std::string_view keys) {
-    for (char c : keys) tape.TypeCharacter(static_cast<unsigned char>(c));
-  }
-
-  TextSurroundings out;
-  Calculator engine{out};
-  Tape tape{engine, out};
-};
+using PasteTest = TapeFixture;
 
 // Each text is pasted onto a typed 9: the display shows the number as the
 // keys would have typed it into a fresh operand, or still 9 for a refusal.
