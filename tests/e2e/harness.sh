@@ -281,6 +281,19 @@ tray_icon() {
 }
 has_tray_icon() { [ -n "$(tray_icon)" ]; }
 
+# The sizes of the pictures in a window's _NET_WM_ICON, as "16x16 24x24 ...".
+wm_icon_sizes() {
+  xprop -id "$1" _NET_WM_ICON | sed -n 's/^.*Icon (\([0-9]*\) x \([0-9]*\)).*$/\1x\2/p' | tr '\n' ' ' | sed 's/ $//'
+}
+
+# The colours the tray icon's window shows, one "#rrggbb" a line, the
+# top-left pixel's (the panel's background behind a transparent corner) first.
+tray_icon_colours() {
+  local icon
+  icon=$(tray_icon) || return 1
+  xwd -silent -id "$icon" | /usr/bin/python3 -B "$e2e_dir/window_colours.py"
+}
+
 root_window() { xwininfo -root | awk '/Window id:/ { print $4; exit }'; }
 window_pid() { xprop -id "$1" _NET_WM_PID 2>/dev/null | sed -n 's/.*= *//p'; }
 
