@@ -286,12 +286,12 @@ wm_icon_sizes() {
   xprop -id "$1" _NET_WM_ICON | sed -n 's/^.*Icon (\([0-9]*\) x \([0-9]*\)).*$/\1x\2/p' | tr '\n' ' ' | sed 's/ $//'
 }
 
-# The colours the tray icon's window shows, one "#rrggbb" a line, the
-# top-left pixel's (the panel's background behind a transparent corner) first.
-tray_icon_colours() {
+# tray_icon_shows PICTURE.xpm: the tray icon's window shows the picture (one
+# of src/app/resources) pixel for pixel.
+tray_icon_shows() {
   local icon
   icon=$(tray_icon) || return 1
-  xwd -silent -id "$icon" | /usr/bin/python3 -B "$e2e_dir/window_colours.py"
+  xwd -silent -id "$icon" | /usr/bin/python3 -B "$e2e_dir/window_shows.py" "$1"
 }
 
 root_window() { xwininfo -root | awk '/Window id:/ { print $4; exit }'; }
