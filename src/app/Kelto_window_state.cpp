@@ -9,7 +9,6 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QPixmap>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QSignalBlocker>
@@ -18,6 +17,7 @@
 #include <utility>
 
 #include "app/Kelto_.h"
+#include "app/application_icon.h"
 #include "app/form_settings.h"
 #include "app/helupu_.h"
 #include "app/platform.h"
@@ -28,13 +28,6 @@ namespace numira {
 namespace {
 
 const QString kTrayTip = QStringLiteral("Numira");
-
-// The application icon: a pocket calculator, shown by the tray icon and
-// given to the windows (_NET_WM_ICON on X11) for taskbars and window lists.
-QIcon ApplicationIcon() {
-  static const QIcon icon(QPixmap::fromImage(platform::LoadXpm(QStringLiteral(":/numira/numira.xpm"))));
-  return icon;
-}
 
 // The open readme window (modal to the main window) brought back from a
 // minimize, raised and given the input: a main window restored without it
@@ -81,7 +74,7 @@ std::unique_ptr<TForm1> TForm1::Create(FrameSurroundings surroundings) {
 }
 
 void TForm1::FormCreate() {
-  TaskTrayMini1->SetIcon(kTrayAdd, ApplicationIcon(), kTrayTip);
+  TaskTrayMini1->SetIcon(kTrayAdd, TrayIcon(), kTrayTip);
   // The window still has its creation size (client 437 x 208), which is what
   // the monitor rule measures; the view mode sets the size at the show.
   // The rule measures the outer size, so the window manager's frame counts.
@@ -196,7 +189,7 @@ bool TForm1::QueryEndSession(const std::function<bool()>& may_show_error) {
   return (stored && can_close) || !shown;
 }
 
-void TForm1::FormDestroy() { TaskTrayMini1->SetIcon(kTrayDelete, ApplicationIcon(), kTrayTip); }
+void TForm1::FormDestroy() { TaskTrayMini1->SetIcon(kTrayDelete, TrayIcon(), kTrayTip); }
 
 std::string TForm1::SettingsPath() const {
   return surroundings_.settings_path ? surroundings_.settings_path() : SettingsFilePath();

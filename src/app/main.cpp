@@ -13,6 +13,7 @@
 #include <memory>
 
 #include "app/Kelto_.h"
+#include "app/graphical_session.h"
 #include "app/helupu_.h"
 #include "app/platform.h"
 #include "app/qt_texts.h"
@@ -20,6 +21,7 @@
 #include "core/separators.h"
 
 int main(int argc, char** argv) {
+  if (!numira::GraphicalSessionGiven(argc, argv)) return 1;
   numira::platform::PreferX11Platform();
   // The name desktops show for the program (the tray icon's Id and Title),
   // and its desktop entry numira.desktop.

@@ -281,6 +281,19 @@ tray_icon() {
 }
 has_tray_icon() { [ -n "$(tray_icon)" ]; }
 
+# The sizes of the pictures in a window's _NET_WM_ICON, as "16x16 24x24 ...".
+wm_icon_sizes() {
+  xprop -id "$1" _NET_WM_ICON | sed -n 's/^.*Icon (\([0-9]*\) x \([0-9]*\)).*$/\1x\2/p' | tr '\n' ' ' | sed 's/ $//'
+}
+
+# tray_icon_shows PICTURE.xpm: the tray icon's window shows the picture (one
+# of src/app/resources) pixel for pixel.
+tray_icon_shows() {
+  local icon
+  icon=$(tray_icon) || return 1
+  xwd -silent -id "$icon" | /usr/bin/python3 -B "$e2e_dir/window_shows.py" "$1"
+}
+
 root_window() { xwininfo -root | awk '/Window id:/ { print $4; exit }'; }
 window_pid() { xprop -id "$1" _NET_WM_PID 2>/dev/null | sed -n 's/.*= *//p'; }
 

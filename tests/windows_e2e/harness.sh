@@ -217,6 +217,12 @@ tray_icon() {
   icon=$(xwininfo -id "$panel" -tree | awk '/"explorer.exe"/ { print $1; exit }')
   [ -n "$icon" ] && echo "$icon"
 }
+# tray_icon_shows PICTURE.xpm: the tray icon shows the picture pixel for pixel.
+tray_icon_shows() {
+  local icon
+  icon=$(tray_icon) || return 1
+  xwd -silent -id "$icon" | /usr/bin/python3 -B "$(dirname "${BASH_SOURCE[0]}")/../e2e/window_shows.py" "$1"
+}
 click_tray() {
   local icon
   wait_until "the tray icon is docked in trayer" tray_icon

@@ -16,6 +16,8 @@ expect_eq "the standard view's client area" 375x205 "$(client_size "$main_window
 has_state "$main_window" _NET_WM_STATE_ABOVE && fail "a first start is not on top"
 [ -e "$settings" ] && fail "a start writes no settings file"
 has_state "$main_window" _NET_WM_STATE_SKIP_TASKBAR || fail "the program keeps off the taskbar"
+wait_until "the tray icon is docked in trayer" tray_icon
+wait_until "the tray icon shows the picture drawn for 16 pixels" tray_icon_shows "${NUMIRA_ICON_PICTURES:?}/numira16.xpm"
 xdotool mousemove --window "$main_window" 150 50  # over AC
 wait_until "AC shows its tooltip" tooltip_shows
 type_keys '12+3'
