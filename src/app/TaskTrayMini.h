@@ -75,7 +75,7 @@ class TrayModule {
 
   // The callback window; null before the first component and after its
   // owner was destroyed.
-  TMyCallback* CallbackWindow() const { return callbackWindow_; }
+  TMyCallback* CallbackWindow() const { return callback_window_; }
 
   // Handles callback message 1125: finds the component registered under the
   // decimal text of wParam and acts on the mouse message lParam. Unknown ids
@@ -94,7 +94,7 @@ class TrayModule {
   int Register(TTaskTrayMini* component);
 
   TrayShell& shell_;
-  QPointer<TMyCallback> callbackWindow_;
+  QPointer<TMyCallback> callback_window_;
   // Reads null for a destroyed component; only appended, so ids are never reused.
   TrayIdRegistry<QPointer<TTaskTrayMini>> registry_;
 };
@@ -120,8 +120,8 @@ class TTaskTrayMini : public QObject {
   bool EnableMMouseUp = true;
   bool EnableMMouseDown = true;
 
-  int IconId() const { return iconId_; }
-  const NotifyIconRecord& IconData() const { return *iconData_; }
+  int IconId() const { return icon_id_; }
+  const NotifyIconRecord& IconData() const { return *icon_data_; }
 
   // The menu shown on a right-button release; not owned. A menu that is
   // destroyed reads as null from then on and is never shown.
@@ -141,9 +141,9 @@ class TTaskTrayMini : public QObject {
 
   QWidget* owner_;
   TrayModule& module_;
-  int iconId_ = 0;
-  std::unique_ptr<NotifyIconRecord> iconData_;
-  QPointer<QMenu> popupMenuR_;
+  int icon_id_ = 0;
+  std::unique_ptr<NotifyIconRecord> icon_data_;
+  QPointer<QMenu> popup_menu_r_;
 };
 
 }  // namespace numira

@@ -159,25 +159,25 @@ void TFormvajon::PrepareOpening(QWidget* mainWindow) {
   const QRect mainFrame = mainWindow != nullptr ? mainWindow->frameGeometry() : monitors.value(0);
   if (mainWindow != nullptr) {
     const QRect inner = mainWindow->geometry();
-    mainFrameMargins_ = QMargins(inner.left() - mainFrame.left(), inner.top() - mainFrame.top(),
+    main_frame_margins_ = QMargins(inner.left() - mainFrame.left(), inner.top() - mainFrame.top(),
                                  mainFrame.right() - inner.right(), mainFrame.bottom() - inner.bottom());
   }
   move(ReadmeOpeningPosition(!opened_, FrameForPlacing(), mainFrame, monitors));
-  if (!opened_) centreOn_ = MonitorOf(mainFrame, monitors);
+  if (!opened_) centre_on_ = MonitorOf(mainFrame, monitors);
   opened_ = true;
 }
 
 void TFormvajon::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (centreOn_.isNull()) return;
-  move(ReadmeOpeningPosition(true, FrameForPlacing(), centreOn_, {centreOn_}));
-  centreOn_ = QRect();
+  if (centre_on_.isNull()) return;
+  move(ReadmeOpeningPosition(true, FrameForPlacing(), centre_on_, {centre_on_}));
+  centre_on_ = QRect();
 }
 
 QRect TFormvajon::FrameForPlacing() const {
   const QRect frame = frameGeometry();
   if (frame != geometry()) return frame;
-  return geometry().marginsAdded(mainFrameMargins_);
+  return geometry().marginsAdded(main_frame_margins_);
 }
 
 void TFormvajon::keyPressEvent(QKeyEvent* event) {

@@ -85,8 +85,8 @@ class TFormvajon : public QDialog {
   bool opened_ = false;
   // The monitor to centre on at the first opening. The frame's size is only
   // known once the window is shown, so the centring is done again then.
-  QRect centreOn_;
-  QMargins mainFrameMargins_;
+  QRect centre_on_;
+  QMargins main_frame_margins_;
 };
 
 // The program's readme window, made hidden at start; null before that.

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "core/key_map.h"
+#include "ui/version.h"
 
 namespace numira::layout {
 
@@ -59,7 +60,7 @@ std::span<const ControlSpec> Controls();
 const ControlSpec* FindControl(std::string_view name);
 
 // The window.
-inline constexpr char kCaption[] = "Numira V4.2";
+inline constexpr char kCaption[] = "Numira V" NUMIRA_VERSION;  // "Numira V4.2"
 inline constexpr int kCreatedClientWidth = 437;   // while the window is being created
 inline constexpr int kCreatedClientHeight = 208;
 inline constexpr int kStandardClientWidth = 375;  // keypad and history panel

@@ -366,7 +366,7 @@ sni_host=$scratch/sni_host.py
 start_sni_host() {
   [ -f "$sni_host" ] || install -m 644 "$(dirname "${BASH_SOURCE[0]}")/sni_host.py" "$sni_host"
   : >"$scratch/sni.log"
-  "${as_user[@]}" /usr/bin/python3 "$sni_host" watch - >>"$scratch/sni.log" 2>>"$scratch/sni-host.log" &
+  "${as_user[@]}" /usr/bin/python3 -B "$sni_host" watch - >>"$scratch/sni.log" 2>>"$scratch/sni-host.log" &
   sni_pid=$!
   started_pids+=("$sni_pid")
   wait_limit=$start_limit wait_until "the StatusNotifierItem watcher is on the bus" grep -qx watcher "$scratch/sni.log"
@@ -379,7 +379,7 @@ stop_sni_host() {
 sni_items() { grep '^item ' "$scratch/sni.log" | cut -d' ' -f2-; }
 sni_item_count() { grep -c '^item ' "$scratch/sni.log" || true; }
 # A left click on kelto's item, as the host passes it on.
-activate_sni_item() { "${as_user[@]}" /usr/bin/python3 "$sni_host" activate "$(sni_items | tail -n 1 | cut -d' ' -f1)"; }
+activate_sni_item() { "${as_user[@]}" /usr/bin/python3 -B "$sni_host" activate "$(sni_items | tail -n 1 | cut -d' ' -f1)"; }
 
 # --- the user's locale -----------------------------------------------------------
 

@@ -550,7 +550,7 @@ scenario_screen_reader() {
   QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 start_kelto
   local check
   check=(env HOME="$scratch/home" XDG_RUNTIME_DIR="$scratch/runtime" "${as_user[@]}"
-    /usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/accessibility_check.py")
+    /usr/bin/python3 -B "$(dirname "${BASH_SOURCE[0]}")/accessibility_check.py")
   wait_limit=$start_limit wait_until "kelto registers with the accessibility bus" "${check[@]}" --registered "$kelto_pid"
   step "pyatspi reads and drives kelto"
   "${check[@]}" "$kelto_pid" || fail "the accessibility check failed"
