@@ -38,7 +38,13 @@ class WindowFrame : public SettingsWindow {
 
 // The monitors, taken once when the program starts.
 const std::vector<MonitorRect>& StartMonitors() {
-  static const std::vector<MonitorRect> monitors = DisplayMonitors();
+  static const std::vector<MonitorRect> monitors = [] {
+    std::vector<MonitorRect> rects;
+    for (const Monitor& monitor : DisplayMonitors()) {
+      rects.push_back({monitor.area.left, monitor.area.top, monitor.area.right, monitor.area.bottom});
+    }
+    return rects;
+  }();
   return monitors;
 }
 

@@ -30,24 +30,32 @@ HFONT CreateWindowsFont(const layout::FontSpec& font) {
 
 namespace {
 
+ScreenRect RectOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   MONITORINFO info{};
   info.cbSize = sizeof info;  // 40 bytes
   if (GetMonitorInfoW(monitor, &info)) {
-    const RECT& r = info.rcMonitor;
     // LPARAM carries the list through the enumeration's callback.
-    reinterpret_cast<std::vector<MonitorRect>*>(list)->push_back({r.left, r.top, r.right, r.bottom});
+    auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(list);
+    const Monitor found{RectOf(info.rcMonitor), RectOf(info.rcWork)};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) {
+      monitors.insert(monitors.begin(), found);
+    } else {
+      monitors.push_back(found);
+    }
   }
   return TRUE;
 }
 
 }  // namespace
 
-std::vector<MonitorRect> DisplayMonitors() {
-  std::vector<MonitorRect> monitors;
+std::vector<Monitor> DisplayMonitors() {
+  std::vector<Monitor> monitors;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   if (monitors.empty()) {
-    monitors.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    const ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    monitors.push_back({screen, screen});
   }
   return monitors;
 }
