@@ -8,7 +8,6 @@
 #include <cstring>
 #include <utility>
 
-#include "app/qt_tray_shell.h"
 
 namespace numira {
 
@@ -42,12 +41,6 @@ TrayModule::~TrayModule() {
   if (callback_window_) callback_window_->module_ = nullptr;
 }
 
-TrayModule& TrayModule::Instance() {
-  static QtTrayShell shell;
-  static TrayModule module(shell);
-  return module;
-}
-
 TMyCallback* TrayModule::CallbackWindowFor(QWidget* owner) {
   if (!callback_window_) callback_window_ = new TMyCallback(owner, this);
   return callback_window_;
@@ -64,8 +57,6 @@ void TrayModule::Dispatch(quintptr wParam, qintptr lParam) {
 }
 
 // ---- TTaskTrayMini ----
-
-TTaskTrayMini::TTaskTrayMini(QWidget* owner) : TTaskTrayMini(owner, TrayModule::Instance()) {}
 
 TTaskTrayMini::TTaskTrayMini(QWidget* owner, TrayModule& module)
     : QObject(owner), owner_(owner), module_(module) {

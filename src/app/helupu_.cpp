@@ -15,29 +15,16 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/platform.h"
+#include "app/fonts.h"
+#include "app/form_settings.h"
 #include "ui/readme_text.h"
 
 namespace numira {
-
-TFormvajon* Formvajon = nullptr;
 
 namespace {
 
 ScreenRect RectOf(const QRect& rect) {
   return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
-}
-
-// The screens, the primary one first, so it is the fallback among equals.
-std::vector<Monitor> Monitors() {
-  std::vector<Monitor> monitors;
-  QList<QScreen*> screens = QGuiApplication::screens();
-  std::stable_partition(screens.begin(), screens.end(),
-                        [](const QScreen* screen) { return screen == QGuiApplication::primaryScreen(); });
-  for (const QScreen* screen : screens) {
-    monitors.push_back({RectOf(screen->geometry()), RectOf(screen->availableGeometry())});
-  }
-  return monitors;
 }
 
 ScreenSize FrameSize(const QMargins& margins) {
@@ -101,7 +88,7 @@ void TFormvajon::ShowModalFor(QWidget* mainWindow) {
 }
 
 void TFormvajon::PrepareOpening(QWidget* mainWindow) {
-  const std::vector<Monitor> monitors = Monitors();
+  const std::vector<Monitor> monitors = ScreenMonitors();
   // Without a main window the primary monitor stands in for its monitor.
   QRect main_frame;
   if (mainWindow != nullptr) {
@@ -150,25 +137,14 @@ void TFormvajon::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-namespace {
-ReadmeWindowMaker* active_maker = nullptr;
-}  // namespace
-
 ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {
-  active_maker = this;
   QCoreApplication::instance()->installEventFilter(this);
-}
-
-ReadmeWindowMaker::~ReadmeWindowMaker() {
-  if (active_maker == this) active_maker = nullptr;
-  if (Formvajon == window_.get()) Formvajon = nullptr;
 }
 
 TFormvajon* ReadmeWindowMaker::Make() {
   if (window_ == nullptr) {
     QCoreApplication::instance()->removeEventFilter(this);
     window_ = std::make_unique<TFormvajon>(main_window_);
-    Formvajon = window_.get();
   }
   return window_.get();
 }
@@ -182,11 +158,6 @@ bool ReadmeWindowMaker::eventFilter(QObject* watched, QEvent* event) {
     QTimer::singleShot(0, this, [this] { Make(); });
   }
   return QObject::eventFilter(watched, event);
-}
-
-TFormvajon* ReadmeWindow() {
-  if (Formvajon == nullptr && active_maker != nullptr) active_maker->Make();
-  return Formvajon;
 }
 
 }  // namespace numira

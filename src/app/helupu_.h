@@ -63,24 +63,21 @@ class TFormvajon : public QDialog {
   QMargins main_frame_margins_;
 };
 
-// The program's readme window, made hidden at start; null before that.
-extern TFormvajon* Formvajon;
-
 // Makes the program's readme window `Formvajon` over the main window and owns
 // it. Building the window and its text takes a few milliseconds that the
 // main window's first paint need not wait for, so it is made on the turn of
-// the event loop after that paint, or earlier when ReadmeWindow() asks for it
-// (an opening before the first paint still finds the window). One at a time;
-// its end deletes the window and sets `Formvajon` back to null.
+// the event loop after that paint, or earlier when Make() asks for it (an
+// opening before the first paint still finds the window).
 class ReadmeWindowMaker : public QObject {
  public:
   explicit ReadmeWindowMaker(QWidget* mainWindow);
-  ~ReadmeWindowMaker() override;
   ReadmeWindowMaker(const ReadmeWindowMaker&) = delete;
   ReadmeWindowMaker& operator=(const ReadmeWindowMaker&) = delete;
 
   // Makes the window now unless it is made already.
   TFormvajon* Make();
+  // The window once made; null before that.
+  TFormvajon* Window() const { return window_.get(); }
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -89,9 +86,5 @@ class ReadmeWindowMaker : public QObject {
   QWidget* main_window_;
   std::unique_ptr<TFormvajon> window_;
 };
-
-// `Formvajon`, made first when the program's maker has not made it yet; null
-// when there is neither (tests without a maker).
-TFormvajon* ReadmeWindow();
 
 }  // namespace numira

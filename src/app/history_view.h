@@ -34,7 +34,9 @@ class HistoryLines;
 // this: the value, held to int's range rather than wrapped round, so a text
 // past 2^31 code units reads as ending there, never as a negative offset.
 inline int QtInt(qsizetype value) {
-  return static_cast<int>(std::clamp<qsizetype>(value, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  constexpr qsizetype kLowest = std::numeric_limits<int>::min();
+  constexpr qsizetype kHighest = std::numeric_limits<int>::max();
+  return static_cast<int>(std::clamp(value, kLowest, kHighest));
 }
 
 // A place in the text: a line, and a position between two characters of it

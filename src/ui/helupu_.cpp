@@ -122,7 +122,8 @@ Placement OpeningPlacement(bool first_opening, const ScreenRect& frame, ScreenSi
   return PlacementOf(MovedInside(At(left, top, outer), work), frame_size);
 }
 
-Placement FittedPlacement(const ScreenRect& frame, ScreenSize client, ScreenSize frame_size, std::span<const Monitor> monitors) {
+Placement FittedPlacement(const ScreenRect& frame, ScreenSize client, ScreenSize frame_size,
+                          std::span<const Monitor> monitors) {
   const std::optional<Monitor> monitor = MonitorOf(frame, monitors);
   if (!monitor) return PlacementOf(At(frame.left, frame.top, OuterSize(client, frame_size)), frame_size);
   return KeptOn(*monitor, frame.left, frame.top, client, frame_size);

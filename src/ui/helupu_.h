@@ -66,6 +66,7 @@ Placement OpeningPlacement(bool first_opening, const ScreenRect& frame, ScreenSi
 // size its scaling asks for, made to fit the work area of the monitor it is
 // on and moved into that work area when it had to shrink. For a change of
 // the screen's resolution while it is open (Windows's WM_DPICHANGED).
-Placement FittedPlacement(const ScreenRect& frame, ScreenSize client, ScreenSize frame_size, std::span<const Monitor> monitors);
+Placement FittedPlacement(const ScreenRect& frame, ScreenSize client, ScreenSize frame_size,
+                          std::span<const Monitor> monitors);
 
 }  // namespace numira::readme

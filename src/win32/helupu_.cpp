@@ -13,8 +13,6 @@
 
 namespace numira::win32 {
 
-TFormvajon* Formvajon = nullptr;
-
 namespace {
 
 constexpr wchar_t kReadmeClass[] = L"TFormvajon";

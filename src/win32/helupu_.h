@@ -51,7 +51,4 @@ class TFormvajon {
   bool opened_before_ = false;
 };
 
-// The program's readme window, made hidden at start.
-extern TFormvajon* Formvajon;
-
 }  // namespace numira::win32

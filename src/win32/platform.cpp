@@ -13,9 +13,9 @@ void SetWindowTopmost(HWND window, bool topmost) {
   SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void AddToolWindowStyle(HWND window) {
+void SetToolWindowStyle(HWND window, bool tool_window) {
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
-  SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_TOOLWINDOW);
+  SetWindowLongPtrW(window, GWL_EXSTYLE, tool_window ? style | WS_EX_TOOLWINDOW : style & ~LONG_PTR{WS_EX_TOOLWINDOW});
 }
 
 HFONT CreateWindowsFont(const layout::FontSpec& font) {

@@ -20,8 +20,9 @@ namespace numira::win32 {
 void SetWindowTopmost(HWND window, bool topmost);
 
 // Reads the window's extended style and writes it back with WS_EX_TOOLWINDOW
-// added, all other bits kept: the taskbar does not list a tool window.
-void AddToolWindowStyle(HWND window);
+// added (or taken away), all other bits kept: the taskbar does not list a
+// tool window.
+void SetToolWindowStyle(HWND window, bool tool_window);
 
 // The face at its character height in pixels (a negative LOGFONT height),
 // Japanese character set. The caller deletes it.

@@ -53,7 +53,9 @@ TEST(ReadmePosition, MonitorIsTheOneOverlappedMostOrTheNearest) {
 constexpr ScreenSize kClient{526, 539};
 constexpr ScreenSize kFrame{14, 41};
 
-ScreenRect Outer(int left, int top, ScreenSize outer = {540, 580}) { return {left, top, left + outer.width, top + outer.height}; }
+ScreenRect Outer(int left, int top, ScreenSize outer = {540, 580}) {
+  return {left, top, left + outer.width, top + outer.height};
+}
 
 TEST(ReadmePosition, OpeningPlacesTheWindowByTheMainWindowsMonitor) {
   const ScreenRect on_left{100, 100, 500, 400};

@@ -86,7 +86,9 @@ TEST(ReadmeText, HoldsTheFortyThreeLinesExactly) {
     EXPECT_EQ(got.find('\t'), std::string::npos);
   }
   // The version history names no development product.
-  for (const std::size_t line : {27u, 33u, 36u, 37u}) EXPECT_NE(lines[line - 1].find("開発ツール"), std::string::npos) << line;
+  for (const std::size_t line : {27u, 33u, 36u, 37u}) {
+    EXPECT_NE(lines[line - 1].find("開発ツール"), std::string::npos) << line;
+  }
   // Line 18 names the compiler, which builds the Linux and the Windows program alike.
   EXPECT_TRUE(lines[17].starts_with("C++20 (g++ 12) で作りました。"));
 }

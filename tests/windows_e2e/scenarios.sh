@@ -180,7 +180,8 @@ readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head 
 read -r x y < <(client_origin "$readme")
 size=$(client_size "$readme")
 w=${size%x*} h=${size#*x}
-((x >= 0 && y >= 0 && x + w <= 1280 && y + h <= 1000)) || fail "the readme window's client area $size at $x,$y leaves the work area"
+((x >= 0 && y >= 0 && x + w <= 1280 && y + h <= 1000)) ||
+  fail "the readme window's client area $size at $x,$y leaves the work area"
 expect_eq "the readme window's width at 192 dpi" 1052 "$w"
 activate "$readme"
 xdotool key ctrl+End
