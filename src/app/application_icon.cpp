@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/platform.h"
+#include "app/images.h"
 
 namespace numira {
 
