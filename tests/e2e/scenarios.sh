@@ -527,6 +527,38 @@ scenario_session_end() {
   wait_for_value "the client area is 375x205" 375x205 client_size "$main_window"
 }
 
+# A session that ends while the settings cannot be stored: kelto ends all
+# the same, on one signal, and shows nothing, also from under the readme
+# window or an error box.
+scenario_session_end_read_only() {
+  start_desktop
+  start_tray
+  local signal opened
+  for signal in TERM HUP; do
+    for opened in nothing readme error-box; do
+      step "SIGTERM or SIGHUP with the folder read-only: SIG$signal, $opened open"
+      start_kelto
+      chmod a-w "$app_dir"
+      case $opened in
+        readme)
+          click_at "$main_window" "${button_readme[@]}"
+          wait_until "the readme window opens" has_dialog
+          ;;
+        error-box)
+          request_close "$main_window"
+          wait_until "the refused close shows the error box" has_dialog
+          ;;
+      esac
+      watch_managed_windows
+      kill "-$signal" "$kelto_pid"
+      expect_kelto_ends
+      expect_eq "windows that appeared after the signal" "" "$(windows_added)"
+      [ ! -e "$settings" ] || fail "a settings file appeared in the read-only folder"
+      chmod u+w "$app_dir"
+    done
+  done
+}
+
 # A session bus and the accessibility bus (at-spi2-core) of the desktop's
 # user; kelto started afterwards finds them through DBUS_SESSION_BUS_ADDRESS.
 start_accessibility_bus() {
