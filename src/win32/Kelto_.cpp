@@ -341,6 +341,8 @@ bool Form1Window::TapeHasSelection() const {
 
 void Form1Window::CopyTapeSelection() { SendMessageW(Memo1, WM_COPY, 0, 0); }
 void Form1Window::CopyText(const std::string& text) { CopyTextToClipboard(window_, Wide(text)); }
+std::string Form1Window::ClipboardText() const { return Utf8(ClipboardUnicodeText(window_)); }
+void Form1Window::WarningSound() { MessageBeep(MB_ICONWARNING); }
 
 bool Form1Window::CheckBoxTicked() const { return SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

@@ -389,6 +389,31 @@ TEST_F(KeltoKeys, CopyKeysReachTheClipboard) {
   EXPECT_EQ(MemoLines().size(), 3);
 }
 
+// The tape focused and read-only: the window pastes, the tape takes nothing.
+TEST_F(KeltoKeys, PasteKeysReadTheClipboardWithTheTapeFocused) {
+  ShowActive();
+  Type("12+");
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString clipboard;
+    QString display;
+  } cases[] = {
+      {Qt::Key_V, Qt::ControlModifier, QStringLiteral("￥１２，３４５\r\n"), QStringLiteral("12345")},
+      {Qt::Key_Insert, Qt::ShiftModifier, QStringLiteral("(2,500)"), QStringLiteral("-2500")},
+      {Qt::Key_V, Qt::ControlModifier, QStringLiteral("1.5E3"), QStringLiteral("-2500")},
+  };
+  for (const auto& c : cases) {
+    QApplication::clipboard()->setText(c.clipboard);
+    form_->Memo1->setFocus();
+    Press(c.key, c.modifiers);
+    EXPECT_EQ(Display(), c.display) << c.clipboard.toStdString();
+  }
+  EXPECT_EQ(MemoLines(), QStringList{"12+"});
+  Type("=");
+  EXPECT_EQ(Display(), "-2,488.00000");
+}
+
 TEST_F(KeltoKeys, KeypadDecimalKeyTypesThePointWhateverItSends) {
   ShowActive();
   // A German layout's keypad key sends ",", others "."; the main keyboard's

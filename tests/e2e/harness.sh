@@ -75,6 +75,8 @@ trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 e2e_dir=$(dirname "${BASH_SOURCE[0]}")
 # The waits: poll, wait_until, wait_for_value, not.
 source "$e2e_dir/waits.sh"
+# put_on_clipboard, start_bell_listener, bells.
+source "$e2e_dir/paste_tools.sh"
 
 # expect_eq DESCRIPTION EXPECTED ACTUAL
 expect_eq() {
@@ -368,6 +370,15 @@ copy_with_ctrl_c() {
   mark_selection clipboard
   press ctrl+c
   wait_until "Ctrl+C puts text on the clipboard" selection_changed clipboard
+  clipboard
+}
+
+# Ctrl+C after a paste, then the clipboard's text. kelto takes its keys in
+# order, so once its copy has ended the xclip of put_on_clipboard, the paste
+# before it has read that xclip's text.
+copy_after_paste() {
+  press ctrl+c
+  wait_until "Ctrl+C takes the clipboard over" not running "$clipboard_server"
   clipboard
 }
 

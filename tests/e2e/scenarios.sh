@@ -90,6 +90,36 @@ scenario_typing() {
   expect_eq "the clipboard after *2=" 30.00000 "$(copy_with_ctrl_c)"
 }
 
+scenario_paste() {
+  start_desktop
+  start_tray
+  start_bell_listener
+  start_kelto
+  local w=$main_window
+  activate "$w"
+
+  step "￥１２，３４５ pasted with Ctrl+V, then + 1 ="
+  put_on_clipboard '￥１２，３４５'
+  press ctrl+v
+  type_keys '+1='
+  expect_eq "the display" 12,346.00000 "$(copy_after_paste)"
+  expect_eq "bells rung for a number" 0 "$(bells)"
+
+  step "a text that is no number: the warning sounds, the display stays"
+  put_on_clipboard '1.5E3'
+  press shift+Insert
+  wait_until "the warning sounds" bells_rung 1
+  expect_eq "the display after the refusal" 12,346.00000 "$(copy_after_paste)"
+
+  step "Shift+Insert with the tape focused pastes into the calculator; Space then presses \"=\""
+  type_keys '*'
+  press Tab Tab Tab Tab
+  put_on_clipboard $'  (2,500)\r\n'
+  press shift+Insert space
+  expect_eq "12,346 * (2,500)" -30,865,000.00000 "$(copy_after_paste)"
+  expect_eq "bells rung in all" 1 "$(bells)"
+}
+
 scenario_compact_view() {
   start_desktop
   start_tray

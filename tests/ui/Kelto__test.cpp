@@ -56,6 +56,8 @@ class RecordingWindow : public Form1View {
   bool TapeHasSelection() const override { return tape_selection.has_value(); }
   void CopyTapeSelection() override { clipboard = *tape_selection; }
   void CopyText(const std::string& text) override { clipboard = text; }
+  std::string ClipboardText() const override { return clipboard; }
+  void WarningSound() override { log.push_back("warning sound"); }
   bool CheckBoxTicked() const override { return check_box; }
   void SetCheckBox(bool ticked) override { check_box = ticked; }
   const layout::ControlSpec* FocusedControl() const override { return focus; }
@@ -469,6 +471,53 @@ TEST_F(KeltoKeys, CopyKeysCopyTheDisplayOrTheHistorySelection) {
   EXPECT_FALSE(Press(Key::Insert));
   EXPECT_FALSE(Press(Key::C, false, true, /*alt=*/true));
   EXPECT_EQ(window_.clipboard, "");
+}
+
+TEST_F(KeltoKeys, PasteKeysEnterTheClipboardsNumberOrWarnAndChangeNothing) {
+  Started();
+  Type("12+3");
+  const struct {
+    const char* focus;
+    Key key;
+    bool shift, ctrl;
+    const char* clipboard;
+    const char* display;
+    const char* focus_after;
+    Lines log;
+  } cases[] = {
+      {"btnwa", Key::V, false, true, "5", "5", "btnwa", {}},  // replaces the 3
+      // The history panel focused: the window pastes, the panel takes nothing.
+      {"Memo1", Key::Insert, true, false, "△1,000", "-1000", "btnwa", {}},
+      {"CheckBox1", Key::V, false, true, "12 apples", "-1000", "CheckBox1", {"warning sound"}},
+      {"Memo1", Key::Insert, true, false, "", "-1000", "Memo1", {"warning sound"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.clipboard);
+    window_.log.clear();
+    window_.clipboard = c.clipboard;
+    Focus(c.focus);
+    EXPECT_TRUE(Press(c.key, c.shift, c.ctrl));
+    EXPECT_EQ(window_.display, c.display);
+    EXPECT_EQ(FocusName(), c.focus_after);
+    EXPECT_EQ(window_.log, c.log);
+    EXPECT_EQ(window_.tape, Lines{"12+"});
+  }
+  // Other combinations of the two keys paste nothing.
+  window_.clipboard = "7";
+  EXPECT_FALSE(Press(Key::V));
+  EXPECT_FALSE(Press(Key::V, /*shift=*/true, /*ctrl=*/true));
+  EXPECT_FALSE(Press(Key::V, false, true, /*alt=*/true));
+  EXPECT_FALSE(Press(Key::Insert, true, true));
+  EXPECT_EQ(window_.display, "-1000");
+  Press(Key::Enter);
+  EXPECT_EQ(window_.tape, (Lines{"12+", "-1000", "=-988.00000"}));
+  // A negative number beyond the double range: its sign change overflows as
+  // the key's would, and the error box, not the warning, tells the user.
+  window_.log.clear();
+  window_.clipboard = "-1" + std::string(330, '0');
+  Press(Key::V, false, true);
+  EXPECT_EQ(window_.error_boxes, Lines{"-988.00000: 浮動小数点数のオーバーフロー."});
+  EXPECT_TRUE(window_.log.empty());
 }
 
 TEST_F(KeltoKeys, KeypadDecimalKeyTypesThePointUnlessCtrlOrAltIsHeld) {
