@@ -27,7 +27,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::string_view kValueEnds("\0\x1A", 2);
 // A write reads the old file twice (to plan the changes, then to copy it);
 // a file of at most this size is kept from the first read for the second.
-constexpr std::size_t kReadOnceLimit = std::size_t{1} << 20;
+constexpr std::size_t kReadOnceLimit = std::size_t{256} << 10;
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 

@@ -98,7 +98,7 @@ std::string ReadProfileString(const std::string& path, std::string_view section,
 // reader, another writer or a crash sees either all of the old keys or all
 // of the new ones. Lines of a file that has no line end yet end in
 // PlatformLineEnd(). The copy is streamed: memory stays the same whatever
-// the size of the file or of its lines, and a file of up to 1 MiB is read
+// the size of the file or of its lines, and a file of up to 256 KiB is read
 // from the disk only once.
 // Returns false, with the file as it was and no temporary file left, when the
 // entries are not storable or the file cannot be read or replaced (missing
