@@ -63,50 +63,53 @@ std::size_t FindLineEndByte(std::string_view text) {
 }
 
 // A name between two marks of a line (a header's brackets, a key line's start
-// and "="), blanks around it dropped, taken byte by byte. Only a name of up
-// to `limit` bytes is kept: no name looked for is longer, so a longer one
-// needs no memory, only the note that it is too long.
+// and "="), blanks around it dropped, taken in pieces. Only a name of up to
+// `limit` bytes is kept: no name looked for is longer, so a longer one needs
+// no memory, only the note that it is too long.
 class NameTaker {
  public:
   void Start(std::size_t limit) {
     limit_ = limit;
     name_.clear();
-    blanks_.clear();
-    blanks_overflow_ = false;
+    blanks_ = 0;
+    blank_text_.clear();
     too_long_ = false;
   }
 
-  void Take(char c) {
+  void Take(std::string_view text) {
     if (too_long_) return;
-    if (IsBlank(c)) {
-      if (name_.empty()) return;  // before the name
-      // Blanks inside the name or after it: which, the next byte tells.
-      if (name_.size() + blanks_.size() >= limit_) {
-        blanks_overflow_ = true;
-      } else {
-        blanks_ += c;
+    if (name_.empty()) {
+      while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);  // before the name
+    }
+    std::size_t core = text.size();
+    while (core > 0 && IsBlank(text[core - 1])) --core;
+    if (core > 0) {
+      // The blanks before this piece's last bytes lie inside the name.
+      if (name_.size() + blanks_ + core > limit_) {
+        too_long_ = true;
+        return;
       }
-      return;
+      name_.append(blank_text_);
+      name_.append(text.substr(0, core));
+      blanks_ = 0;
+      blank_text_.clear();
     }
-    if (blanks_overflow_) {
-      too_long_ = true;
-      return;
-    }
-    name_ += blanks_;
-    blanks_.clear();
-    name_ += c;
-    too_long_ = name_.size() > limit_;
+    // Blanks after the name so far: inside the name or after it, the next
+    // piece tells. Only as many as can still be inside a name are kept.
+    const std::string_view trailing = text.substr(core);
+    if (name_.empty() || trailing.empty()) return;
+    blanks_ += trailing.size();
+    if (name_.size() + blanks_ <= limit_) blank_text_.append(trailing);
   }
 
-  bool TooLong() const { return too_long_; }
-  // Whether the name taken so far, blanks after it dropped, is `wanted`.
+  // Whether the name taken, blanks after it dropped, is `wanted`.
   bool Is(std::string_view wanted) const { return !too_long_ && SameName(name_, wanted); }
 
  private:
   std::size_t limit_ = 0;
   std::string name_;
-  std::string blanks_;
-  bool blanks_overflow_ = false;
+  std::size_t blanks_ = 0;  // after the name so far
+  std::string blank_text_;  // those blanks, while they can still be inside a name
   bool too_long_ = false;
 };
 
@@ -173,6 +176,7 @@ class LineClassifier {
   }
 
   void Feed(std::string_view text) {
+    if (std::exchange(finished_, false)) Start();
     std::size_t i = 0;
     if (!lead_seen_) {
       while (i < text.size() && IsBlank(text[i])) ++i;
@@ -192,28 +196,24 @@ class LineClassifier {
     at_ += text.size();
   }
 
-  // After the line's last piece: its form. Then the classifier is ready for
-  // the next line.
+  // After the line's last piece: its form. What the line was stays known
+  // until the next line's first piece.
   LineForm Finish() {
+    if (std::exchange(finished_, true)) Start();  // an empty line
     form_ = header_stage_ == HeaderStage::Closed ? LineForm::Header
             : equals_seen_                       ? LineForm::KeyLine
                                                  : LineForm::Other;
-    finished_value_ = value_taken_ ? value_taker_.Value() : std::string();
-    // Swapped, not moved: the takers keep their buffers from line to line.
-    std::swap(finished_header_, header_name_);
-    std::swap(finished_key_, key_name_);
-    finished_value_begin_ = value_begin_;
-    Start();
+    if (value_taken_) value_ = value_taker_.Value();
     return form_;
   }
 
   // Of the line last finished: whether its header's name or its key is
   // `name`, where its value starts in the line, and the value itself when the
-  // key was `value_key`.
-  bool HeaderIs(std::string_view name) const { return form_ == LineForm::Header && finished_header_.Is(name); }
-  bool KeyIs(std::string_view name) const { return form_ == LineForm::KeyLine && finished_key_.Is(name); }
-  std::size_t ValueBegin() const { return finished_value_begin_; }
-  const std::string& Value() const { return finished_value_; }
+  // key was `value_key` (empty otherwise).
+  bool HeaderIs(std::string_view name) const { return form_ == LineForm::Header && header_name_.Is(name); }
+  bool KeyIs(std::string_view name) const { return form_ == LineForm::KeyLine && key_name_.Is(name); }
+  std::size_t ValueBegin() const { return value_begin_; }
+  const std::string& Value() const { return value_; }
 
  private:
   enum class HeaderStage { None, Name, Closed };
@@ -230,22 +230,15 @@ class LineClassifier {
     key_name_.Start(name_limit_);
     value_begin_ = 0;
     value_taken_ = false;
+    value_.clear();
   }
 
   // The bytes after the "[" up to the first "]".
   void FeedHeader(std::string_view text) {
     header_started_ = true;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-      if (header_name_.TooLong()) {
-        if (text.find(']', i) != std::string_view::npos) header_stage_ = HeaderStage::Closed;
-        return;
-      }
-      if (text[i] == ']') {
-        header_stage_ = HeaderStage::Closed;
-        return;
-      }
-      header_name_.Take(text[i]);
-    }
+    const std::size_t close = text.find(']');
+    header_name_.Take(text.substr(0, close));
+    if (close != std::string_view::npos) header_stage_ = HeaderStage::Closed;
   }
 
   // The bytes from the first one that is no blank; `begin` is where `text`
@@ -254,22 +247,18 @@ class LineClassifier {
     std::size_t i = 0;
     while (i < text.size()) {
       switch (key_stage_) {
-        case KeyStage::Name:
-          if (key_name_.TooLong()) {
-            i = text.find('=', i);
-            if (i == std::string_view::npos) return;
-          }
-          if (text[i] == '=') {
-            key_stage_ = KeyStage::ValueLead;
-            equals_seen_ = true;
-            value_taken_ = value_key_ && key_name_.Is(*value_key_);
-            if (value_taken_) value_taker_.Start();
-            value_begin_ = begin + i + 1;
-          } else {
-            key_name_.Take(text[i]);
-          }
-          ++i;
+        case KeyStage::Name: {
+          const std::size_t equals = text.find('=', i);
+          key_name_.Take(text.substr(i, equals - i));
+          if (equals == std::string_view::npos) return;
+          key_stage_ = KeyStage::ValueLead;
+          equals_seen_ = true;
+          value_taken_ = value_key_ && key_name_.Is(*value_key_);
+          if (value_taken_) value_taker_.Start();
+          i = equals + 1;
+          value_begin_ = begin + i;
           break;
+        }
         case KeyStage::ValueLead:
           while (i < text.size() && IsBlank(text[i])) ++i;
           value_begin_ = begin + i;
@@ -290,8 +279,8 @@ class LineClassifier {
 
   std::size_t name_limit_;
   std::optional<std::string_view> value_key_;
-  // The line being taken.
-  std::size_t at_ = 0;  // bytes of it so far
+  bool finished_ = false;  // the line's end has been seen
+  std::size_t at_ = 0;     // bytes of the line so far
   bool lead_seen_ = false;
   HeaderStage header_stage_ = HeaderStage::None;
   bool header_started_ = false;  // the "[" is behind
@@ -302,12 +291,8 @@ class LineClassifier {
   std::size_t value_begin_ = 0;
   bool value_taken_ = false;
   ValueTaker value_taker_;
-  // The line last finished.
   LineForm form_ = LineForm::Other;
-  NameTaker finished_header_;
-  NameTaker finished_key_;
-  std::size_t finished_value_begin_ = 0;
-  std::string finished_value_;
+  std::string value_;
 };
 
 // What one line is for one section and key, the lines taken in file order.
