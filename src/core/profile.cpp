@@ -49,8 +49,6 @@ bool SameName(std::string_view a, std::string_view b) {
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
-bool IsValueEnd(char c) { return kValueEnds.find(c) != std::string_view::npos; }
-
 bool IsLineEndByte(char c) { return c == '\n' || c == '\r'; }
 
 // The first CR or LF in `text`, or npos; a plain loop, several times faster
@@ -117,8 +115,9 @@ class NameTaker {
 // old end-of-file mark; both end a value for the platform's reader too, so
 // NUL padding left by a crashed in-place rewrite reads as the value before
 // it), blanks around it dropped, one pair of enclosing quotes removed, cut to
-// kProfileValueLimit bytes. Taken byte by byte after the blanks that follow
-// the "=", keeping only what the result can need.
+// kProfileValueLimit bytes. Taken in pieces from the first byte after the
+// blanks that follow the "=" up to the NUL or ^Z, keeping only what the
+// result can need.
 class ValueTaker {
  public:
   void Start() {
@@ -128,13 +127,15 @@ class ValueTaker {
     last_ = '\0';
   }
 
-  void Take(char c) {
-    ++taken_;
-    if (head_.size() < kKeep) head_ += c;
-    if (!IsBlank(c)) {
-      trimmed_size_ = taken_;
-      last_ = c;
+  void Take(std::string_view text) {
+    if (head_.size() < kKeep) head_.append(text.substr(0, kKeep - head_.size()));
+    std::size_t end = text.size();
+    while (end > 0 && IsBlank(text[end - 1])) --end;
+    if (end > 0) {
+      trimmed_size_ = taken_ + end;
+      last_ = text[end - 1];
     }
+    taken_ += text.size();
   }
 
   std::string Value() const {
@@ -264,13 +265,13 @@ class LineClassifier {
           value_begin_ = begin + i;
           if (i < text.size()) key_stage_ = value_taken_ ? KeyStage::Value : KeyStage::Done;
           break;
-        case KeyStage::Value:
-          if (IsValueEnd(text[i])) {
-            key_stage_ = KeyStage::Done;
-          } else {
-            value_taker_.Take(text[i++]);
-          }
+        case KeyStage::Value: {
+          const std::size_t end = text.find_first_of(kValueEnds, i);
+          value_taker_.Take(text.substr(i, end - i));
+          if (end == std::string_view::npos) return;
+          key_stage_ = KeyStage::Done;
           break;
+        }
         case KeyStage::Done:
           return;
       }
