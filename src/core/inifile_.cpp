@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
-#include <iterator>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "core/file_access.h"

@@ -53,7 +53,8 @@ std::string FindProfileValue(std::string_view content, std::string_view section,
 //   "", "mainform", "top", "153"             -> "[mainform]\ntop=153\n"
 //   "[a]\r\nx=1\r\n", "a", "x", "2"          -> "[a]\r\nx=2\r\n"
 //   "[a]\nx = 1 ;c\n\n[b]\n", "a", "y", "2"  -> "[a]\nx = 1 ;c\ny=2\n\n[b]\n"
-// Precondition: IsStorableProfileEntry(section, key, value).
+// An entry that is not storable (IsStorableProfileEntry) leaves the content
+// as it was.
 std::string SetProfileValue(std::string_view content, std::string_view section, std::string_view key,
                             std::string_view value, std::string_view new_line_end = "\n");
 
