@@ -75,8 +75,6 @@ class TIniFile {
  public:
   explicit TIniFile(std::string path) : path_(std::move(path)) {}
 
-  const std::string& FileName() const { return path_; }
-
   // The key's text (blanks and one pair of quotation marks removed, at most
   // 2047 bytes); the empty text for a missing file, section or key. Never fails.
   std::string ReadString(std::string_view section, std::string_view key) const;

@@ -9,7 +9,8 @@
 # scratch folder holding a copy of kelto.exe, so its settings file lands
 # there. The program is driven only from outside: xdotool for keys and
 # clicks, wmctrl for close requests, xprop / xwininfo for window state, xclip
-# for the clipboard. Everything started here is stopped on exit.
+# for the clipboard, xwd for what the screen shows. Everything started here
+# is stopped on exit.
 #
 # Waits are bounded polls (50 ms steps), never fixed sleeps.
 #
@@ -79,8 +80,10 @@ start_desktop() {
   started_pids+=("$!")
   wait_limit=$start_limit wait_until "openbox manages the screen" \
     sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
-  # A fixed width: tray clicks reach the program only then.
-  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >"$scratch/trayer.log" 2>&1 &
+  # A fixed width: tray clicks reach the program only then. A dock with a
+  # strut, as a taskbar is: the work area ends above it.
+  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --SetDockType true \
+    --SetPartialStrut true >"$scratch/trayer.log" 2>&1 &
   started_pids+=("$!")
   wait_limit=$start_limit wait_until "trayer takes the notification area" \
     sh -c "xprop -root -notype _NET_SUPPORTING_WM_CHECK >/dev/null && xdotool search --class trayer"
@@ -216,6 +219,12 @@ tray_icon() {
   [ -n "$panel" ] || return 1
   icon=$(xwininfo -id "$panel" -tree | awk '/"explorer.exe"/ { print $1; exit }')
   [ -n "$icon" ] && echo "$icon"
+}
+# tray_icon_shows PICTURE.xpm: the tray icon shows the picture pixel for pixel.
+tray_icon_shows() {
+  local icon
+  icon=$(tray_icon) || return 1
+  xwd -silent -id "$icon" | /usr/bin/python3 -B "$(dirname "${BASH_SOURCE[0]}")/../e2e/window_shows.py" "$1"
 }
 click_tray() {
   local icon

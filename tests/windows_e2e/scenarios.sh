@@ -16,6 +16,8 @@ expect_eq "the standard view's client area" 375x205 "$(client_size "$main_window
 has_state "$main_window" _NET_WM_STATE_ABOVE && fail "a first start is not on top"
 [ -e "$settings" ] && fail "a start writes no settings file"
 has_state "$main_window" _NET_WM_STATE_SKIP_TASKBAR || fail "the program keeps off the taskbar"
+wait_until "the tray icon is docked in trayer" tray_icon
+wait_until "the tray icon shows the picture drawn for 16 pixels" tray_icon_shows "${NUMIRA_ICON_PICTURES:?}/numira16.xpm"
 xdotool mousemove --window "$main_window" 150 50  # over AC
 wait_until "AC shows its tooltip" tooltip_shows
 type_keys '12+3'
@@ -161,6 +163,45 @@ wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --nam
 readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
 # 15 x 144 / 96 = 22.5 -> a 23-pixel font; 526 x 539 times 23 / 15.
 expect_eq "the readme window at 144 dpi" 807x826 "$(client_size "$readme")"
+wmctrl -i -c "$readme"
+wait_until "the readme window closes" is_unmapped "$readme"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+
+echo "at 192 dpi on 1280 x 1024 the readme window fits the screen: after Ctrl+End line 43 and the scroll bar show"
+for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
+  "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+done
+wineserver -k
+new_app_folder
+start_kelto
+click_at 55 183
+wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+# Scaled to 1052 x 1078 (a 30-pixel font), it is made to fit the work area:
+# the screen above trayer's 24-pixel panel.
+read -r x y < <(client_origin "$readme")
+size=$(client_size "$readme")
+w=${size%x*} h=${size#*x}
+((x >= 0 && y >= 0 && x + w <= 1280 && y + h <= 1000)) ||
+  fail "the readme window's client area $size at $x,$y leaves the work area"
+expect_eq "the readme window's width at 192 dpi" 1052 "$w"
+activate "$readme"
+xdotool key ctrl+End
+# The lowest line of text in sight, and the horizontal scroll bar below it,
+# read off the screen.
+readme_bottom() {
+  xwd -root -silent >"$scratch/screen.xwd"
+  python3 -B "$(dirname "$0")/readme_bottom.py" "$scratch/screen.xwd" "$x" "$y" "$w" "$h"
+}
+wait_until "the text field's lower edge and scroll bar are on the screen" readme_bottom
+read -r text_y bar < <(readme_bottom)
+((bar >= 16)) || fail "a horizontal scroll bar of $bar pixels"
+# Line 43 is that lowest line: clicked at its start, it is selected to its end.
+printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
+xdotool mousemove --window "$readme" 8 "$text_y" click 1 key shift+End ctrl+c
+wait_until "the copy reaches the clipboard" not prints unchanged clipboard
+expect_eq "the lowest line in sight" "2023/08/24 V4.2 iniフォームの位置をモニタ内に表示するようにした" "$(clipboard)"
 wmctrl -i -c "$readme"
 wait_until "the readme window closes" is_unmapped "$readme"
 wmctrl -i -c "$main_window"
