@@ -23,6 +23,7 @@ namespace {
 
 using test_support::ReadBytes;
 using test_support::ScratchFolder;
+using test_support::WithNewFileLineEnds;
 using test_support::WriteBytes;
 using Lines = std::vector<std::string>;
 
@@ -688,7 +689,7 @@ TEST_F(KeltoFrame, AlwaysOnTopChangedByTheWindowManagerIsFollowedAndStored) {
   EXPECT_TRUE(window_.check_box);
   EXPECT_EQ(window_.log, Lines{"topmost 1"});  // the box's handler does not run
   EXPECT_TRUE(form_->CloseRequested());
-  EXPECT_EQ(Settings(), "[mainform]\ntop=0\nleft=0\n[formmein]\nstay=1\nwaid=1\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=0\nleft=0\n[formmein]\nstay=1\nwaid=1\n"));
   form_->WindowManagerStaysOnTop(false);
   EXPECT_FALSE(window_.check_box);
 }
@@ -703,11 +704,11 @@ TEST_F(KeltoClose, CloseStoresTheSettingsAndSoDoesTheEndOfTheSession) {
   Click("CheckBox1");
   form_->edhyoujDblClick();
   EXPECT_TRUE(form_->CloseRequested());
-  EXPECT_EQ(Settings(), "[mainform]\ntop=80\nleft=120\n[formmein]\nstay=1\nwaid=0\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=80\nleft=120\n[formmein]\nstay=1\nwaid=0\n"));
   window_.frame.left = 10;
   window_.frame.top = 20;
   EXPECT_TRUE(form_->QueryEndSession([] { return true; }));
-  EXPECT_EQ(Settings(), "[mainform]\ntop=20\nleft=10\n[formmein]\nstay=1\nwaid=0\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=20\nleft=10\n[formmein]\nstay=1\nwaid=0\n"));
   EXPECT_TRUE(window_.error_boxes.empty());
 }
 
@@ -738,7 +739,7 @@ TEST_F(KeltoClose, UnwritableSettingsFileKeepsTheWindowAndEveryCloseTriesAgain) 
   Started();
   ASSERT_TRUE(std::filesystem::create_directory(folder_ / "gone"));
   EXPECT_TRUE(form_->CloseRequested());
-  EXPECT_EQ(Settings(), "[mainform]\ntop=0\nleft=0\n[formmein]\nstay=0\nwaid=1\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=0\nleft=0\n[formmein]\nstay=0\nwaid=1\n"));
 }
 
 TEST_F(KeltoClose, DestroyRemovesTheTrayIcon) {

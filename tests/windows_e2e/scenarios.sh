@@ -75,8 +75,9 @@ wmctrl -i -c "$main_window"
 expect_kelto_ends
 expect_eq "the settings' sections and keys" "[mainform] top left [formmein] stay waid" \
   "$(sed 's/=.*//' "$settings" | tr -d '\r' | xargs)"
-grep -qx 'stay=0' "$settings" || fail "stay=0 stored"
-grep -qx 'waid=1' "$settings" || fail "waid=1 stored"
+grep -qx $'stay=0\r' "$settings" || fail "stay=0 stored"
+grep -qx $'waid=1\r' "$settings" || fail "waid=1 stored"
+expect_eq "a new kelto.ini's lines that end in CR LF" 6 "$(grep -c $'\r$' "$settings")"
 
 echo "the compact view and always on top survive a restart"
 start_kelto
@@ -86,7 +87,7 @@ wait_for_value "the compact view" 175x35 client_size "$main_window"
 # beside the exe instead, as a second copy of the program would.
 wmctrl -i -c "$main_window"
 expect_kelto_ends
-sed -i 's/^stay=0/stay=1/; s/^top=.*/top=153/; s/^left=.*/left=325/' "$settings"
+sed -i 's/^stay=0/stay=1/; s/^top=[^\r]*/top=153/; s/^left=[^\r]*/left=325/' "$settings"
 start_kelto
 expect_eq "the compact view after a restart" 175x35 "$(client_size "$main_window")"
 wait_until "on top after a restart" has_state "$main_window" _NET_WM_STATE_ABOVE
@@ -171,7 +172,7 @@ xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
 wait_for_value "the compact view" 175x35 client_size "$main_window"
 "$WINE_RUN" wineboot --end-session >/dev/null 2>&1
 expect_kelto_ends
-grep -qx 'waid=0' "$settings" || fail "the session's end stores waid=0"
+grep -qx $'waid=0\r' "$settings" || fail "the session's end stores waid=0"
 
 # A box shown while Windows ends the session would hold it up for good.
 end_session_without_a_box() {
