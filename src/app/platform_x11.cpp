@@ -230,6 +230,17 @@ void ClearStaleIconicStart(QWindow* window) {
   }
 }
 
+bool KeptBelow(QWindow* window) {
+  xcb_connection_t* connection = X11Connection();
+  // handle(): asking a window without its native one for its id would make it.
+  if (connection == nullptr || window == nullptr || window->handle() == nullptr) return false;
+  static const xcb_atom_t net_wm_state = InternAtom(connection, "_NET_WM_STATE");
+  static const xcb_atom_t below = InternAtom(connection, "_NET_WM_STATE_BELOW");
+  const auto states =
+      PropertyItems<xcb_atom_t>(connection, static_cast<xcb_window_t>(window->winId()), net_wm_state, XCB_ATOM_ATOM);
+  return std::find(states.begin(), states.end(), below) != states.end();
+}
+
 QMargins FrameExtents(QWidget* window) {
   xcb_connection_t* connection = X11Connection();
   if (connection == nullptr || window == nullptr) return {};

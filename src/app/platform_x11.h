@@ -29,6 +29,10 @@ void ClearStaleIconicStart(QWindow* window);
 // when it supports no such request or does not answer.
 QMargins FrameExtents(QWidget* window);
 
+// Whether the window manager keeps the window below the others
+// (_NET_WM_STATE_BELOW); false for a window that does not exist natively yet.
+bool KeptBelow(QWindow* window);
+
 // Calls changed (on the GUI thread) whenever an XEmbed notification area
 // takes or gives up the tray selection, for as long as context lives.
 void WatchTrayManager(QObject* context, std::function<void()> changed);

@@ -105,7 +105,9 @@ class Form1View {
   virtual void Minimize() = 0;
   virtual void Restore() = 0;        // back from a minimize
   virtual void BringToFront() = 0;   // raised and given the input
-  // The topmost z-order band (true) or the normal one, on the live window.
+  // The topmost z-order band (true) or the normal one, on the live window;
+  // out of the topmost band, a window the window manager keeps below the
+  // others (its own menu's choice) stays there.
   virtual void SetTopmost(bool topmost) = 0;
   // The window's outer frame as the settings load and store it.
   virtual SettingsWindow& Frame() = 0;

@@ -20,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 #include <memory>
@@ -37,6 +38,7 @@
 #include "app/fonts.h"
 #include "app/form_settings.h"
 #include "app/history_view.h"
+#include "app/session_end.h"
 #include "ui/keypad_layout.h"
 
 // Readable failure messages for Qt strings and lists of them.
@@ -524,6 +526,23 @@ TEST_F(KeltoFrame, CloseStoresTheSettingsOrIsRefusedWithTheErrorBox) {
   EXPECT_FALSE(form_->close());
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(error_boxes_, std::vector<std::string>{"電卓: " + settings_path_ + " に書き込めません."});
+}
+
+// The session manager ends the session with the application's quit request,
+// once its save request has been answered: the program ends, its main window
+// not asked to close again (which would fail to store here and stay with the
+// error box).
+TEST_F(KeltoFrame, QuitRequestEndsTheProgramWithoutAnotherClose) {
+  settings_path_ = folder_.filePath(QStringLiteral("gone/kelto.ini")).toStdString();
+  form_ = std::make_unique<TestWindow>(Form1Surroundings{tray_module_, {}, settings_path_}, tray_available_,
+                                       error_boxes_);
+  Start();
+  SessionEndWatch watch(*form_);
+  QTimer::singleShot(0, &watch, [] { QCoreApplication::quit(); });
+  // A refused quit leaves the event loop running: ended apart, as a failure.
+  QTimer::singleShot(5000, &watch, [] { QCoreApplication::exit(1); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_TRUE(error_boxes_.empty());
 }
 
 TEST_F(KeltoFrame, AlwaysOnTopChangedByTheWindowManagerSetsTheBoxAndTheWindowsFlag) {

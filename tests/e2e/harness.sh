@@ -253,6 +253,22 @@ kelto_dialogs() {
 has_dialog() { [ -n "$(kelto_dialogs)" ]; }
 no_dialog() { [ -z "$(kelto_dialogs)" ]; }
 
+# Records the window manager's list of the windows it manages from now on:
+# xprop prints it at once and again at every change. windows_added lists the
+# windows that joined it after the watch began, one id a line.
+watch_managed_windows() {
+  [ -z "${clients_pid:-}" ] || kill "$clients_pid" 2>/dev/null || true
+  : >"$scratch/clients.log"
+  xprop -root -spy _NET_CLIENT_LIST >"$scratch/clients.log" 2>&1 &
+  clients_pid=$!
+  started_pids+=("$clients_pid")
+  wait_until "the window manager's client list is watched" test -s "$scratch/clients.log"
+}
+managed_ids() { sed -n 's/.*# *//p' | tr ',' '\n' | tr -d ' ' | sed '/^$/d' | sort -u; }
+windows_added() {
+  comm -13 <(head -n 1 "$scratch/clients.log" | managed_ids) <(managed_ids <"$scratch/clients.log") | xargs
+}
+
 active_window() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# *//p'; }
 is_active() { [ "$(printf '0x%x' "$(active_window)")" = "$(printf '0x%x' "$1")" ]; }
 

@@ -481,6 +481,45 @@ scenario_window_manager_above() {
   expect_settings "after the second close" 0 0 1 1
 }
 
+# "Always on bottom" chosen in the window manager's menu while the box is
+# ticked: the box is unticked, and the window stays below, as the manager put
+# it, also through a minimize and restore; only the above state is the box's.
+scenario_window_manager_below() {
+  start_desktop
+  start_tray
+  write_settings '[formmein]' 'stay=1'
+  start_kelto
+  local w=$main_window
+  wait_for_state "$w" ABOVE on "the stored flag puts the window above"
+  activate "$w"
+  wmctrl -i -r "$w" -b add,below
+  wait_for_state "$w" BELOW on "the window manager puts the window below"
+  settle "$w"
+  has_state "$w" BELOW || fail "kelto took the window out of the below state: [$(net_wm_state "$w")]"
+  lacks_state "$w" ABOVE || fail "the window is above again: [$(net_wm_state "$w")]"
+
+  step "minimized and restored, it stays below"
+  xdotool windowminimize "$w"
+  wait_until "minimized" is_unmapped "$w"
+  activate "$w"
+  settle "$w"
+  has_state "$w" BELOW || fail "the restore took the window out of the below state: [$(net_wm_state "$w")]"
+
+  click_at "$w" "${check_stay[@]}"
+  wait_for_state "$w" ABOVE on "the box was unticked: one click ticks it and puts the window above"
+}
+
+# Returns once kelto has handled what reached it before (it answers a copy)
+# and the window manager has done what kelto asked meanwhile (it moves the
+# window only after that).
+settle() {
+  local x y
+  copy_with_ctrl_c >/dev/null
+  IFS=, read -r x y <<<"$(frame_position "$1")"
+  wmctrl -i -r "$1" -e "0,$((x + 10)),$((y + 10)),-1,-1"
+  wait_for_value "the window manager moves the window" "$((x + 10)),$((y + 10))" frame_position "$1"
+}
+
 main_window_shown_again() {
   main_window=$(find_main_window) && is_viewable "$main_window"
 }
@@ -557,6 +596,38 @@ scenario_session_end() {
   start_kelto
   wait_for_value "the frame is back at $left,$top" "$left,$top" frame_position "$main_window"
   wait_for_value "the client area is 375x205" 375x205 client_size "$main_window"
+}
+
+# A session that ends while the settings cannot be stored: kelto ends all
+# the same, on one signal, and shows nothing, also from under the readme
+# window or an error box.
+scenario_session_end_read_only() {
+  start_desktop
+  start_tray
+  local signal opened
+  for signal in TERM HUP; do
+    for opened in nothing readme error-box; do
+      step "SIGTERM or SIGHUP with the folder read-only: SIG$signal, $opened open"
+      start_kelto
+      chmod a-w "$app_dir"
+      case $opened in
+        readme)
+          click_at "$main_window" "${button_readme[@]}"
+          wait_until "the readme window opens" has_dialog
+          ;;
+        error-box)
+          request_close "$main_window"
+          wait_until "the refused close shows the error box" has_dialog
+          ;;
+      esac
+      watch_managed_windows
+      kill "-$signal" "$kelto_pid"
+      expect_kelto_ends
+      expect_eq "windows that appeared after the signal" "" "$(windows_added)"
+      [ ! -e "$settings" ] || fail "a settings file appeared in the read-only folder"
+      chmod u+w "$app_dir"
+    done
+  done
 }
 
 # A session bus and the accessibility bus (at-spi2-core) of the desktop's

@@ -422,6 +422,18 @@ TEST_F(KeltoKeys, TabAndArrowKeysWalkTheirOrdersRound) {
     EXPECT_EQ(Press(walk.key, walk.shift), *walk.to != '\0');
     EXPECT_EQ(FocusName(), *walk.to != '\0' ? walk.to : walk.from);
   }
+  // Right walks the keypad panel's whole control order, round: "0" before
+  // "7", "=" before "000", whatever order screen readers read the keypad in.
+  const Lines panel_order = {"btn0", "btn7", "btn8", "btn9", "btntas", "btnac", "btn4", "btn5", "btn6", "btnhik",
+                             "btnbs", "btn1", "btn2", "btn3", "btnkake", "btnpramai", "btnwa", "btn000", "btnten",
+                             "btnwaru", "BitBtn1", "BitBtn2", "CheckBox1"};
+  Focus("CheckBox1");
+  Lines walked;
+  for (std::size_t step = 0; step < panel_order.size(); ++step) {
+    Press(Key::Right);
+    walked.push_back(FocusName());
+  }
+  EXPECT_EQ(walked, panel_order);
   // Enter presses the button reached, whose command hands the focus back.
   Focus("btnwa");
   Press(Key::Right);

@@ -174,6 +174,32 @@ wait_for_value "the compact view" 175x35 client_size "$main_window"
 expect_kelto_ends
 grep -qx $'waid=0\r' "$settings" || fail "the session's end stores waid=0"
 
+# A box shown while Windows ends the session would hold it up for good.
+end_session_without_a_box() {
+  timeout "$start_limit" "$WINE_RUN" wineboot --end-session >/dev/null 2>&1 ||
+    fail "the end of the session did not complete"
+}
+echo "the end of the session with a read-only settings file: kelto ends without a box, also from under the error box or the readme window"
+cp "$settings" "$scratch/settings.before"
+make_read_only "$settings"
+start_kelto
+end_session_without_a_box
+expect_kelto_ends
+start_kelto
+wmctrl -i -c "$main_window"
+wait_until "the refused close shows the error box" sh -c "xdotool search --onlyvisible --name '^電卓$' | grep -q ."
+end_session_without_a_box
+expect_kelto_ends
+start_kelto
+xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
+wait_for_value "the standard view, where the readme button is" 375x205 client_size "$main_window"
+click_at 55 183
+wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+end_session_without_a_box
+expect_kelto_ends
+make_writable "$settings"
+cmp -s "$scratch/settings.before" "$settings" || fail "the read-only settings file changed"
+
 echo "at 144 dpi the main window keeps its pixels and the readme window scales"
 for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
   "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
