@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 // Cost of the number conversions and of one calculator operation per call,
-// beside glibc's strtold and snprintf on the same values for scale.
+// beside glibc's strtold and snprintf on the same values for scale, and on
+// x86 the software extended arithmetic beside the x87 unit's.
 
 #include <benchmark/benchmark.h>
 
@@ -10,8 +11,13 @@
 #include <string>
 
 #include "core/calc.h"
+#include "core/extended.h"
 #include "core/numtext.h"
+#include "core/pow10_tables.h"
 #include "core/text_surroundings.h"
+#if defined(__x86_64__) || defined(__i386__)
+#include "x87_oracle.h"
+#endif
 
 namespace {
 
@@ -98,6 +104,109 @@ void BM_EngineMultiplyEquals(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_EngineMultiplyEquals);
+
+// The single operations, on operands the compiler cannot see.
+numira::Extended Operand(double d) {
+  benchmark::DoNotOptimize(d);
+  return numira::Extended(d);
+}
+void BM_ExtendedAdd(benchmark::State& state) {
+  numira::Extended a = Operand(12345.678), b = Operand(0.1);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a);
+    benchmark::DoNotOptimize(numira::Add(a, b));
+  }
+}
+void BM_ExtendedMultiply(benchmark::State& state) {
+  numira::Extended a = Operand(12345.678), b = Operand(0.1);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a);
+    benchmark::DoNotOptimize(numira::Multiply(a, b));
+  }
+}
+void BM_ExtendedDivide(benchmark::State& state) {
+  numira::Extended a = Operand(12345.678), b = Operand(3.0);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a);
+    benchmark::DoNotOptimize(numira::Divide(a, b));
+  }
+}
+void BM_ExtendedToDouble(benchmark::State& state) {
+  numira::Extended a = numira::Extended(1.0) / Operand(3.0);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a);
+    benchmark::DoNotOptimize(a.ToDouble());
+  }
+}
+BENCHMARK(BM_ExtendedAdd);
+BENCHMARK(BM_ExtendedMultiply);
+BENCHMARK(BM_ExtendedDivide);
+BENCHMARK(BM_ExtendedToDouble);
+
+#if defined(__x86_64__) || defined(__i386__)
+// The same on the x87 unit, with 64-bit precision set.
+template <typename Operation>
+void RunOnX87(benchmark::State& state, double left, double right, Operation operation) {
+  const numira::testing::X87Environment environment;
+  long double a = left, b = right;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a);
+    benchmark::DoNotOptimize(b);
+    long double r = operation(a, b);
+    benchmark::DoNotOptimize(r);
+  }
+}
+void BM_X87Add(benchmark::State& state) {
+  RunOnX87(state, 12345.678, 0.1, [](long double a, long double b) { return a + b; });
+}
+void BM_X87Multiply(benchmark::State& state) {
+  RunOnX87(state, 12345.678, 0.1, [](long double a, long double b) { return a * b; });
+}
+void BM_X87Divide(benchmark::State& state) {
+  RunOnX87(state, 12345.678, 3.0, [](long double a, long double b) { return a / b; });
+}
+void BM_X87ToDouble(benchmark::State& state) {
+  const numira::testing::X87Environment environment;
+  long double a = 1.0L / Operand(3.0).ToDouble().value;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(a);
+    benchmark::DoNotOptimize(static_cast<double>(a));
+  }
+}
+// The engine's division on the x87 unit: extended quotient rounded to double.
+void BM_X87EngineDivision(benchmark::State& state) {
+  const numira::testing::X87Environment environment;
+  double left = 12345.678, right = 3.0;
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(left);
+    benchmark::DoNotOptimize(right);
+    benchmark::DoNotOptimize(static_cast<double>(static_cast<long double>(left) / right));
+  }
+}
+// The parser's arithmetic on the x87 unit (m = m * 10 + d, then one division
+// per table): what ParseNumberText computed before it was in software, for
+// the 17-digit text.
+void BM_X87ParseArithmetic(benchmark::State& state) {
+  const numira::testing::X87Environment environment;
+  const std::string& text = SeventeenDigits();
+  const long double scale = numira::testing::ToLongDouble(numira::pow10::kSmall[17]);
+  for (auto _ : state) {
+    long double m = 0;
+    for (char c : text) {
+      if (c == '.') continue;
+      m = m * 10;
+      m = m + static_cast<long double>(c - '0');
+    }
+    benchmark::DoNotOptimize(static_cast<double>(m / scale));
+  }
+}
+BENCHMARK(BM_X87Add);
+BENCHMARK(BM_X87Multiply);
+BENCHMARK(BM_X87Divide);
+BENCHMARK(BM_X87ToDouble);
+BENCHMARK(BM_X87EngineDivision);
+BENCHMARK(BM_X87ParseArithmetic);
+#endif
 
 }  // namespace
 
