@@ -110,27 +110,18 @@ numira::Extended Operand(double d) {
   benchmark::DoNotOptimize(d);
   return numira::Extended(d);
 }
-void BM_ExtendedAdd(benchmark::State& state) {
-  numira::Extended a = Operand(12345.678), b = Operand(0.1);
+template <typename Operation>
+void RunInSoftware(benchmark::State& state, double left, double right, Operation operation) {
+  numira::Extended a = Operand(left), b = Operand(right);
   for (auto _ : state) {
     benchmark::DoNotOptimize(a);
-    benchmark::DoNotOptimize(numira::Add(a, b));
+    benchmark::DoNotOptimize(b);
+    benchmark::DoNotOptimize(operation(a, b));
   }
 }
-void BM_ExtendedMultiply(benchmark::State& state) {
-  numira::Extended a = Operand(12345.678), b = Operand(0.1);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a);
-    benchmark::DoNotOptimize(numira::Multiply(a, b));
-  }
-}
-void BM_ExtendedDivide(benchmark::State& state) {
-  numira::Extended a = Operand(12345.678), b = Operand(3.0);
-  for (auto _ : state) {
-    benchmark::DoNotOptimize(a);
-    benchmark::DoNotOptimize(numira::Divide(a, b));
-  }
-}
+void BM_ExtendedAdd(benchmark::State& state) { RunInSoftware(state, 12345.678, 0.1, numira::Add); }
+void BM_ExtendedMultiply(benchmark::State& state) { RunInSoftware(state, 12345.678, 0.1, numira::Multiply); }
+void BM_ExtendedDivide(benchmark::State& state) { RunInSoftware(state, 12345.678, 3.0, numira::Divide); }
 void BM_ExtendedToDouble(benchmark::State& state) {
   numira::Extended a = numira::Extended(1.0) / Operand(3.0);
   for (auto _ : state) {
