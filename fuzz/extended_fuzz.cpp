@@ -25,9 +25,9 @@ using namespace numira::testing;
 void Check(const Case& c) {
   const Outcome soft = SoftOutcome(c), hard = HardwareOutcome(c);
   if (soft == hard) return;
-  std::printf("operation %d a %04x %016" PRIx64 " b %04x %016" PRIx64 "\n", static_cast<int>(c.op), c.a.SignExponent(),
+  std::fprintf(stderr, "operation %d a %04x %016" PRIx64 " b %04x %016" PRIx64 "\n", static_cast<int>(c.op), c.a.SignExponent(),
               c.a.Significand(), c.b.SignExponent(), c.b.Significand());
-  std::printf("soft %04x %016" PRIx64 " flags %02x\nx87  %04x %016" PRIx64 " flags %02x\n", soft.sign_exponent,
+  std::fprintf(stderr, "soft %04x %016" PRIx64 " flags %02x\nx87  %04x %016" PRIx64 " flags %02x\n", soft.sign_exponent,
               soft.bits, soft.flags, hard.sign_exponent, hard.bits, hard.flags);
   std::abort();
 }
