@@ -6,9 +6,12 @@
 #         -DCMAKE_TOOLCHAIN_FILE=cmake/linux-cross.cmake -DNUMIRA_CROSS_ARCH=arm64
 # scripts/build-cross does exactly this. NUMIRA_CROSS_ARCH is a Debian
 # architecture name: arm64, armhf, s390x, ppc64el, riscv64 or i386.
+# With -DNUMIRA_CROSS_MULTIARCH=ON the whole program is built instead, linked
+# dynamically against the target's own Qt and X11 installed through Debian
+# multiarch (dpkg --add-architecture; scripts/package --arch does this).
 set(CMAKE_SYSTEM_NAME Linux)
 # The try-compile projects of CMake read this file again: hand the choice on.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES NUMIRA_CROSS_ARCH)
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES NUMIRA_CROSS_ARCH NUMIRA_CROSS_MULTIARCH)
 
 # Debian architecture: GNU triplet, CPU name, qemu-user program.
 set(NUMIRA_CROSS_ARCHITECTURES
@@ -35,14 +38,22 @@ endif()
 
 set(CMAKE_C_COMPILER ${NUMIRA_CROSS_TRIPLET}-gcc)
 set(CMAKE_CXX_COMPILER ${NUMIRA_CROSS_TRIPLET}-g++)
-set(CMAKE_FIND_ROOT_PATH /usr/${NUMIRA_CROSS_TRIPLET})
-set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-
-# Static programs need no sysroot at run time: qemu-user runs them as they
-# are, and so does ctest, test listing included.
-set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+if(NUMIRA_CROSS_MULTIARCH)
+  # Libraries, packages and pkg-config files of the target in their
+  # multiarch folders (/usr/lib/TRIPLET); Qt's tools (moc, rcc) are the build
+  # machine's own, found through QT_HOST_PATH.
+  set(CMAKE_LIBRARY_ARCHITECTURE ${NUMIRA_CROSS_TRIPLET})
+  set(ENV{PKG_CONFIG_LIBDIR} /usr/lib/${NUMIRA_CROSS_TRIPLET}/pkgconfig:/usr/share/pkgconfig)
+  set(QT_HOST_PATH /usr CACHE PATH "Where the build machine's Qt tools live")
+else()
+  set(CMAKE_FIND_ROOT_PATH /usr/${NUMIRA_CROSS_TRIPLET})
+  set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+  set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+  set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+  set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+  # Static programs need no sysroot at run time: qemu-user runs them as they
+  # are, and so does ctest, test listing included.
+  set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+endif()
 find_program(NUMIRA_CROSS_EMULATOR NAMES ${NUMIRA_CROSS_QEMU} ${NUMIRA_CROSS_QEMU}-static REQUIRED)
 set(CMAKE_CROSSCOMPILING_EMULATOR ${NUMIRA_CROSS_EMULATOR})
