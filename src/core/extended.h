@@ -64,7 +64,8 @@ static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<doub
 static_assert(std::numeric_limits<int>::digits >= 31);
 
 // What an operation signalled. The bits are those of the x87 status word
-// (and of <fenv.h> on x86), so a comparison with the hardware is direct.
+// (exception flags in bits 0 and 2 to 5), so a comparison with the hardware
+// is direct.
 struct ExtendedFlags {
   static constexpr std::uint8_t kInvalid = 0x01;         // NaN made, or a signalling/unsupported operand
   static constexpr std::uint8_t kDivisionByZero = 0x04;  // finite / 0
