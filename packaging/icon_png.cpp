@@ -1,21 +1,24 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 // Writes the application icon for the desktop's icon theme from the same
-// 32 x 32 XPM the program builds into its resources, so there is one icon art:
-//   numira_icon_png SOURCE.xpm OUTPUT_DIR
-// OUTPUT_DIR gets scalable/numira.svg (one square per pixel run of the art)
-// and SIZExSIZE/numira.png for every theme size. The 32 x 32 PNG is the XPM
-// itself; the other sizes paint the SVG's squares scaled, so every size shows
-// the same calculator.
+// XPM pictures the program builds into its resources, so there is one icon art:
+//   numira_icon_png OUTPUT_DIR PICTURE.xpm...
+// The pictures are the hand-drawn sizes (16, 24, 32 and 48 pixels), each known
+// by its size. OUTPUT_DIR gets SIZExSIZE/numira.png for every theme size, made
+// from them by the program's own rule (app/application_icon.h: no size is
+// resampled), and scalable/numira.svg: one square per pixel run of the 32 x 32
+// picture.
 #include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QPainter>
 #include <QRect>
 
 #include <cstdio>
+#include <map>
 #include <vector>
+
+#include "app/application_icon.h"
 
 namespace {
 
@@ -63,18 +66,6 @@ QByteArray Svg(const QImage& art, const std::vector<Run>& runs) {
   return svg;
 }
 
-QImage Painted(const QImage& art, const std::vector<Run>& runs, int size) {
-  if (size == art.width()) return art;
-  QImage image(size, size, QImage::Format_ARGB32);
-  image.fill(Qt::transparent);
-  QPainter painter(&image);
-  // Enlarged, the pixels stay sharp squares; reduced, they blend.
-  painter.setRenderHint(QPainter::Antialiasing, size < art.width());
-  painter.scale(static_cast<qreal>(size) / art.width(), static_cast<qreal>(size) / art.height());
-  for (const Run& run : runs) painter.fillRect(run.pixels, run.colour);
-  return image;
-}
-
 bool Write(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
@@ -83,26 +74,39 @@ bool Write(const QString& path, const QByteArray& bytes) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: %s SOURCE.xpm OUTPUT_DIR\n", argv[0]);
+  if (argc < 3) {
+    std::fprintf(stderr, "usage: %s OUTPUT_DIR PICTURE.xpm...\n", argv[0]);
     return 2;
   }
   // The transparent background stays transparent: keep the alpha channel.
-  const QImage art = QImage(QString::fromLocal8Bit(argv[1])).convertToFormat(QImage::Format_ARGB32);
-  if (art.isNull()) {
-    std::fprintf(stderr, "%s: cannot read %s\n", argv[0], argv[1]);
-    return 1;
+  std::map<int, QImage> drawn;
+  for (int i = 2; i < argc; ++i) {
+    const QImage picture = QImage(QString::fromLocal8Bit(argv[i])).convertToFormat(QImage::Format_ARGB32);
+    if (picture.isNull() || picture.width() != picture.height()) {
+      std::fprintf(stderr, "%s: cannot read a square picture from %s\n", argv[0], argv[i]);
+      return 1;
+    }
+    drawn[picture.width()] = picture;
   }
-  const QDir out(QString::fromLocal8Bit(argv[2]));
-  const std::vector<Run> runs = RunsOf(art);
-  bool written = out.mkpath(QStringLiteral("scalable")) && Write(out.filePath(QStringLiteral("scalable/numira.svg")), Svg(art, runs));
+  const auto drawn_picture = [&drawn](int size) {
+    const auto found = drawn.find(size);
+    return found == drawn.end() ? QImage() : found->second;
+  };
+  const QDir out(QString::fromLocal8Bit(argv[1]));
+  const QImage art = drawn_picture(32);
+  bool written = !art.isNull() && out.mkpath(QStringLiteral("scalable")) &&
+                 Write(out.filePath(QStringLiteral("scalable/numira.svg")), Svg(art, RunsOf(art)));
   for (const int size : kThemeSizes) {
+    const QImage picture = numira::IconPicture(size, drawn_picture);
+    if (picture.isNull()) {
+      std::fprintf(stderr, "%s: no picture for %d x %d among the given ones\n", argv[0], size, size);
+      return 1;
+    }
     const QString folder = QStringLiteral("%1x%1").arg(size);
-    written = written && out.mkpath(folder) &&
-              Painted(art, runs, size).save(out.filePath(folder + QStringLiteral("/numira.png")), "PNG");
+    written = written && out.mkpath(folder) && picture.save(out.filePath(folder + QStringLiteral("/numira.png")), "PNG");
   }
   if (!written) {
-    std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], argv[2]);
+    std::fprintf(stderr, "%s: cannot write into %s\n", argv[0], argv[1]);
     return 1;
   }
   return 0;

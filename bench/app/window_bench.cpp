@@ -28,8 +28,9 @@
 #include <vector>
 
 #include "app/Kelto_.h"
+#include "app/display_field.h"
 #include "app/history_view.h"
-#include "app/platform.h"
+#include "app/qt_tray_shell.h"
 
 namespace {
 
@@ -66,9 +67,24 @@ class Latencies {
   std::vector<double> samples_;
 };
 
+// The main window; the overflow error of a long operand goes to the error
+// box, which here drops it instead of waiting for a click.
+class BenchWindow : public numira::Form1Widget {
+ public:
+  BenchWindow() : Form1Widget({Tray(), {}, {}}) {}
+  void ShowErrorBox(const std::string&, const std::string&) override {}
+
+ private:
+  static numira::TrayModule& Tray() {
+    static numira::QtTrayShell shell;
+    static numira::TrayModule module(shell);
+    return module;
+  }
+};
+
 // A shown, active main window with "=" focused, as after start.
-std::unique_ptr<numira::TForm1> ShownWindow() {
-  auto form = std::make_unique<numira::TForm1>();
+std::unique_ptr<BenchWindow> ShownWindow() {
+  auto form = std::make_unique<BenchWindow>();
   form->show();
   if (!QTest::qWaitForWindowActive(form.get())) std::abort();
   QCoreApplication::processEvents();
@@ -79,7 +95,7 @@ std::unique_ptr<numira::TForm1> ShownWindow() {
 // application's key path into the focused control, with the window's key
 // preview first. (QTest's key helpers would also run the event loop after
 // each key, and with it the repaint.)
-void SendKey(numira::TForm1& form, QEvent::Type type, Qt::Key key, QChar text) {
+void SendKey(numira::Form1Widget& form, QEvent::Type type, Qt::Key key, QChar text) {
   qt_handleKeyEvent(form.windowHandle(), type, key, Qt::NoModifier, QString(text));
 }
 
@@ -94,7 +110,7 @@ Qt::Key KeyOf(char c) {
 
 // The time from one key's press event until it has been handled (so the
 // display text has changed); its release and the repaint follow, untimed.
-double TimedKey(numira::TForm1& form, char c) {
+double TimedKey(numira::Form1Widget& form, char c) {
   const Clock::time_point start = Clock::now();
   SendKey(form, QEvent::KeyPress, KeyOf(c), QLatin1Char(c));
   const double us = MicrosecondsSince(start);
@@ -152,10 +168,10 @@ BENCHMARK(BM_KeyToDisplayPainted)->UseManualTime()->Iterations(10'000)->Unit(ben
 // One "=" with nothing to evaluate writes two lines (the display, then "="
 // and the display) and changes nothing else: the cost of history lines alone,
 // through the tape into the history panel.
-void AppendTwoLines(numira::TForm1& form) { form.History().EqualsWithHistory(); }
+void AppendTwoLines(numira::Form1Widget& form) { form.Form().History().EqualsWithHistory(); }
 
-void RefillHistory(numira::TForm1& form, std::size_t lines) {
-  form.History().ClearWithHistory();
+void RefillHistory(numira::Form1Widget& form, std::size_t lines) {
+  form.Form().History().ClearWithHistory();
   form.SetDisplayText("12,345.00000");
   for (std::size_t i = 0; i < lines / 2; ++i) AppendTwoLines(form);
   QCoreApplication::processEvents();
@@ -171,7 +187,7 @@ void BM_HistoryAppendPerLine(benchmark::State& state) {
   RefillHistory(*form, lines);
   Latencies per_line;
   for (auto _ : state) {
-    if (form->History().Lines().size() + 2 > lines + slack) RefillHistory(*form, lines);
+    if (form->Form().History().Lines().size() + 2 > lines + slack) RefillHistory(*form, lines);
     const Clock::time_point start = Clock::now();
     AppendTwoLines(*form);
     QCoreApplication::processEvents();
@@ -203,7 +219,7 @@ void BM_HistoryMemoryPerLine(benchmark::State& state) {
     for (std::size_t i = lines / 2; i < lines; i += 2) AppendTwoLines(*form);
     QCoreApplication::processEvents();
     const std::size_t after = HeapInUse();
-    const auto& all = form->History().Lines();
+    const auto& all = form->Form().History().Lines();
     std::size_t text_bytes = 0;
     for (std::size_t i = lines / 2; i < all.size(); ++i) text_bytes += all[i].size();
     const auto added = static_cast<double>(all.size() - lines / 2);
@@ -225,7 +241,7 @@ void BM_HistoryReadByScreenReader(benchmark::State& state) {
   QAccessibleTextInterface* text = QAccessible::queryAccessibleInterface(form->Memo1)->textInterface();
   Latencies per_line;
   for (auto _ : state) {
-    if (form->History().Lines().size() + 2 > lines + slack) RefillHistory(*form, lines);
+    if (form->Form().History().Lines().size() + 2 > lines + slack) RefillHistory(*form, lines);
     const Clock::time_point start = Clock::now();
     AppendTwoLines(*form);
     int line_start = 0, line_end = 0;
@@ -247,7 +263,8 @@ void BM_HistoryReadByScreenReader(benchmark::State& state) {
   QCoreApplication::processEvents();
   text->text(text->characterCount() - 1, text->characterCount());
   state.counters["heap_bytes_per_line"] =
-      static_cast<double>(HeapInUse() - before) / static_cast<double>(form->History().Lines().size() - lines / 2);
+      static_cast<double>(HeapInUse() - before) /
+      static_cast<double>(form->Form().History().Lines().size() - lines / 2);
 }
 BENCHMARK(BM_HistoryReadByScreenReader)
     ->Arg(10)
@@ -264,7 +281,7 @@ BENCHMARK(BM_HistoryReadByScreenReader)
 void BM_LongOperandKey(benchmark::State& state) {
   const auto digits = static_cast<std::size_t>(state.range(0));
   auto form = ShownWindow();
-  form->Engine().tenki(std::string(digits, '7'));
+  form->Form().Engine().tenki(std::string(digits, '7'));
   Latencies digit, backspace;
   for (auto _ : state) {
     const double typed = TimedKey(*form, '7');
@@ -296,8 +313,8 @@ void BM_OperatorAfterLongOperand(benchmark::State& state) {
   const std::string operand(digits, '7');
   auto form = ShownWindow();
   for (auto _ : state) {
-    form->History().ClearWithHistory();
-    form->Engine().tenki(operand);
+    form->Form().History().ClearWithHistory();
+    form->Form().Engine().tenki(operand);
     QCoreApplication::processEvents();
     const double us = TimedKey(*form, '+');
     state.SetIterationTime(us / 1e6);
@@ -323,9 +340,6 @@ int main(int argc, char** argv) {
     }
   });
   QApplication app(argc, argv);
-  // The overflow error of a long operand goes to the error box; here it is
-  // dropped instead of waiting for a click.
-  numira::platform::SetErrorBoxPresenter([](QWidget*, const QString&, const QString&) {});
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
   benchmark::RunSpecifiedBenchmarks();

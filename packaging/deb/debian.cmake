@@ -51,8 +51,10 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(NUMIRA_CROSS_ARCH)
   set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${NUMIRA_CROSS_ARCH})  # built for another CPU (cmake/linux-cross.cmake)
 endif()
-# The window asks for the Windows Japanese faces first, then these stand-ins.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS fonts-ipafont-gothic)
+# The window asks for the Windows Japanese faces first, then these stand-ins;
+# Qt's own texts (the tape's menu, the message box's button) come in the
+# user's language from Qt's translations.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic, qt6-translations-l10n")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_STRIP_FILES ON)

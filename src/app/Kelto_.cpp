@@ -2,28 +2,31 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "app/Kelto_.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QCloseEvent>
 #include <QFrame>
-#include <QGuiApplication>
-#include <QImage>
-#include <QLineEdit>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QSessionManager>
 #include <QShowEvent>
+#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
-#include <exception>
 #include <limits>
 #include <utility>
 
 #include "app/accessibility.h"
+#include "app/application_icon.h"
+#include "app/display_field.h"
+#include "app/error_box.h"
+#include "app/fonts.h"
 #include "app/history_view.h"
+#include "app/images.h"
 #include "app/key_preview.h"
-#include "ui/keypad_layout.h"
-#include "app/platform.h"
-#include "core/error_box_text.h"
+#include "app/window_manager.h"
 
 namespace numira {
 
@@ -32,29 +35,37 @@ using layout::ControlSpec;
 
 namespace {
 
-QString FromUtf8(const char* text) { return QString::fromUtf8(text); }
+QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QFrame* NewPanel(QWidget* parent, const char* name) {
   auto* panel = new QFrame(parent);
-  panel->setObjectName(FromUtf8(name));
+  panel->setObjectName(QString::fromUtf8(name));
   panel->setFrameStyle(QFrame::Panel | QFrame::Raised);
   panel->setLineWidth(layout::kBevelWidth);
   panel->setAutoFillBackground(true);
   return panel;
 }
 
+// An open modal window (the readme window, as a rule) brought back from a
+// minimize, raised and given the input: a main window restored without it
+// would take nothing, with no way to the window that does.
+void RestoreModalWindow(QWidget* modal) {
+  if (modal == nullptr) return;
+  modal->setWindowState(modal->windowState() & ~Qt::WindowMinimized);
+  modal->raise();
+  modal->activateWindow();
+}
+
 }  // namespace
 
-TForm1::TForm1(QWidget* parent) : TForm1(FrameSurroundings{}, parent) {}
-
-TForm1::TForm1(FrameSurroundings surroundings, QWidget* parent)
+Form1Widget::Form1Widget(Form1Surroundings surroundings, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                           Qt::WindowCloseButtonHint),
       surroundings_(std::move(surroundings)),
-      application_title_(FromUtf8(Tape::kInitialTitle)) {
+      form_(*this, surroundings_.settings_path) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(FromUtf8(layout::kCaption));
-  setFont(platform::WindowsFont(FromUtf8(layout::kWindowFont.face), layout::kWindowFont.pixel_height));
+  setWindowTitle(QString::fromUtf8(layout::kCaption));
+  setFont(platform::WindowsFont(QString::fromUtf8(layout::kWindowFont.face), layout::kWindowFont.pixel_height));
 
   // Button-face background, black text everywhere.
   QPalette colours = palette();
@@ -70,15 +81,12 @@ TForm1::TForm1(FrameSurroundings surroundings, QWidget* parent)
   Panel2 = NewPanel(this, "Panel2");
   BuildControls();
   NameControlsForScreenReaders(*this);
-
-  tape_.SetObserver(this);
   key_preview_ = std::make_unique<KeyPreview>(*this);
 
   // The tray component belongs to the window and dies with it.
-  TaskTrayMini1 = surroundings_.tray != nullptr ? new TTaskTrayMini(this, *surroundings_.tray)
-                                                : new TTaskTrayMini(this);
-  TaskTrayMini1->OnMouseDown = [this](QObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
-    TaskTrayMini1MouseDown(sender, button, shift, x, y);
+  TaskTrayMini1 = new TTaskTrayMini(this, surroundings_.tray);
+  TaskTrayMini1->OnMouseDown = [this](QObject*, TMouseButton button, TShiftState shift, int x, int y) {
+    form_.TaskTrayMini1MouseDown(button, shift, x, y);
   };
 
   // The size the window has while it is being created; the first show sets
@@ -87,31 +95,16 @@ TForm1::TForm1(FrameSurroundings surroundings, QWidget* parent)
   DockPanels();
 }
 
-TForm1::~TForm1() {
-  RunHandler([this] { FormDestroy(); });
-  tape_.SetObserver(nullptr);
-}
+Form1Widget::~Form1Widget() { form_.FormDestroy(); }
 
-bool TForm1::RunHandler(const std::function<void()>& handler, const std::function<bool()>& may_report) {
-  try {
-    handler();
-    return true;
-  } catch (const std::exception& error) {
-    if (!may_report || may_report()) {
-      platform::ShowErrorBox(this, application_title_, QString::fromStdString(ErrorBoxText(error.what())));
-    }
-    return false;
-  }
-}
-
-void TForm1::BuildControls() {
+void Form1Widget::BuildControls() {
   for (const ControlSpec& row : layout::Controls()) {
     QWidget* container = row.container == layout::Container::KeypadPanel ? Panel1 : Panel2;
-    const QString caption = FromUtf8(row.caption);
+    const QString caption = QString::fromUtf8(row.caption);
     QWidget* control = nullptr;
     switch (row.kind) {
-      case ControlKind::DisplayField: {
-        edhyouj = new QLineEdit(container);
+      case ControlKind::DisplayField:
+        edhyouj = new DisplayField(container);
         edhyouj->setReadOnly(true);
         // Operands have no length limit; a line edit would cut its text at
         // 32,767 characters, and the engine reads the operand back from it.
@@ -122,18 +115,14 @@ void TForm1::BuildControls() {
         edhyouj->installEventFilter(this);
         control = edhyouj;
         break;
-      }
       case ControlKind::PushButton:
       case ControlKind::GlyphButton: {
         auto* button = new QPushButton(caption, container);
         button->setAutoDefault(false);
         if (row.glyph != nullptr) {
-          const QString resource = QStringLiteral(":/numira/") + FromUtf8(row.glyph);
+          const QString resource = QStringLiteral(":/numira/") + QString::fromUtf8(row.glyph);
           button->setIcon(platform::GlyphIcon(platform::LoadXpm(resource)));
           button->setIconSize(QSize(16, 16));
-        }
-        if (row.action) {
-          connect(button, &QPushButton::clicked, this, [this, action = *row.action] { Perform(action); });
         }
         control = button;
         break;
@@ -145,69 +134,86 @@ void TForm1::BuildControls() {
       case ControlKind::HistoryPanel:
         // Shows the tape's own lines; read-only, unwrapped, with a caret and
         // selection for the keyboard and mouse (Ctrl+A, Ctrl+C copies).
-        Memo1 = new HistoryView(tape_.Lines(), container);
+        Memo1 = new HistoryView(form_.History().Lines(), container);
         Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
         control = Memo1;
         break;
     }
-    control->setObjectName(FromUtf8(row.name));
+    // clicked, not toggled: a click (of the mouse, Space, or a press from
+    // the key preview) is the user's; the check box set from TForm1 is not.
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+      connect(button, &QAbstractButton::clicked, this, [this, &row] { form_.ControlClicked(row); });
+    }
+    control->setObjectName(QString::fromUtf8(row.name));
     control->setGeometry(row.left, row.top, row.width, row.height);
-    control->setFont(platform::WindowsFont(FromUtf8(row.font.face), row.font.pixel_height));
-    if (row.hint != nullptr) control->setToolTip(FromUtf8(row.hint));
+    control->setFont(platform::WindowsFont(QString::fromUtf8(row.font.face), row.font.pixel_height));
+    if (row.hint != nullptr) control->setToolTip(QString::fromUtf8(row.hint));
     // Without a tab stop a control still takes the focus on a click (and from
     // the arrow keys); the command it runs hands the focus back to "=".
     control->setFocusPolicy(row.tab_stop ? Qt::StrongFocus : Qt::ClickFocus);
-    if (row.container == layout::Container::KeypadPanel && row.kind != ControlKind::DisplayField) {
-      keypad_order_.push_back(control);
+    controls_.push_back(control);
+  }
+  btnwa = static_cast<QPushButton*>(ControlOf(*layout::FindControl("btnwa")));
+  BitBtn1 = static_cast<QPushButton*>(ControlOf(*layout::FindControl("BitBtn1")));
+  BitBtn2 = static_cast<QPushButton*>(ControlOf(*layout::FindControl("BitBtn2")));
+}
+
+QWidget* Form1Widget::ControlOf(const ControlSpec& control) const {
+  return controls_[static_cast<std::size_t>(&control - layout::Controls().data())];
+}
+
+const ControlSpec* Form1Widget::SpecOf(const QWidget* widget) const {
+  const auto found = std::ranges::find(controls_, widget);
+  if (found == controls_.end()) return nullptr;
+  return &layout::Controls()[static_cast<std::size_t>(found - controls_.begin())];
+}
+
+void Form1Widget::DockPanels() {
+  const auto QRectOf = [](const ScreenRect& r) { return QRect(r.left, r.top, r.Width(), r.Height()); };
+  const layout::DockedPanels docked = layout::DockPanels(width(), height());
+  Panel1->setGeometry(QRectOf(docked.keypad_panel));
+  Panel2->setGeometry(QRectOf(docked.history_container));
+  // Memo1 is Panel2's child.
+  Memo1->setGeometry(QRectOf(docked.history_panel).translated(-docked.history_container.left, 0));
+}
+
+void Form1Widget::StartAsMainWindow() {
+  QApplication::setWindowIcon(ApplicationIcon());
+  form_.Start();
+  // Closing this window ends the program; another window closing (the readme
+  // window, an error box) never does, even while this one is in the tray.
+  main_window_ = true;
+  QGuiApplication::setQuitOnLastWindowClosed(false);
+  // Watched from the first turn of the event loop, off the way to the first
+  // map; the look then catches a change made before the watch began.
+  QTimer::singleShot(0, this, [this] {
+    platform::WatchNotificationArea(this, [this] { form_.NotificationAreaChanged(); });
+    form_.NotificationAreaChanged();
+  });
+  platform::FollowWindowManagerStaysOnTop(this, [this](bool above) { form_.WindowManagerStaysOnTop(above); });
+  connect(qApp, &QGuiApplication::commitDataRequest, this, [this](QSessionManager& manager) {
+    // The cancel rides on the end of the interaction, so it comes first.
+    if (!form_.QueryEndSession([&manager] { return manager.allowsErrorInteraction(); })) {
+      manager.cancel();
+      manager.release();
     }
-  }
-
-  btnwa = Panel1->findChild<QPushButton*>(QStringLiteral("btnwa"));
-  BitBtn1 = Panel1->findChild<QPushButton*>(QStringLiteral("BitBtn1"));
-  BitBtn2 = Panel1->findChild<QPushButton*>(QStringLiteral("BitBtn2"));
-  connect(BitBtn1, &QPushButton::clicked, this, &TForm1::BitBtn1Click);
-  connect(BitBtn2, &QPushButton::clicked, this, &TForm1::BitBtn2Click);
-  // toggled, not clicked: a change of the box from FormShow runs the handler
-  // just like the user's click.
-  connect(CheckBox1, &QCheckBox::toggled, this, &TForm1::CheckBox1Click);
-
-  QWidget* previous = nullptr;
-  for (const char* name : layout::kTabOrder) {
-    auto* next = findChild<QWidget*>(FromUtf8(name));
-    if (previous != nullptr) setTabOrder(previous, next);
-    previous = next;
-  }
+  });
 }
 
-void TForm1::DockPanels() {
-  const int bevel = layout::kBevelWidth;
-  Panel1->setGeometry(0, 0, layout::kKeypadPanelWidth, height());
-  Panel2->setGeometry(layout::kKeypadPanelWidth, 0, std::max(0, width() - layout::kKeypadPanelWidth), height());
-  Memo1->setGeometry(bevel, bevel, std::max(0, Panel2->width() - 2 * bevel),
-                     std::max(0, Panel2->height() - 2 * bevel));
-}
+// ---- The window's events ----
 
-void TForm1::resizeEvent(QResizeEvent* event) {
+void Form1Widget::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   DockPanels();
 }
 
-void TForm1::ApplyViewMode() {
-  if (standard_view_) {
-    setFixedSize(layout::kStandardClientWidth, layout::kStandardClientHeight);
-  } else {
-    setFixedSize(layout::kCompactClientWidth, layout::kCompactClientHeight);
-  }
-  DockPanels();
-}
-
-void TForm1::showEvent(QShowEvent* event) {
+void Form1Widget::showEvent(QShowEvent* event) {
   QWidget::showEvent(event);
   // A spontaneous show is the window system's (a restore it did itself);
   // the show handler runs when the program makes the window visible.
   if (event->spontaneous()) return;
-  FormShow();
+  form_.FormShow();
   // The position is the frame's (the settings store it so), but before the
   // window manager has framed the window Qt knows no frame, and the view
   // mode's resize makes it take the position for the client area's. Placing
@@ -216,117 +222,131 @@ void TForm1::showEvent(QShowEvent* event) {
   if (QWindow* handle = windowHandle()) handle->setFramePosition(frameGeometry().topLeft());
 }
 
-void TForm1::FormShow() {
-  RunHandler([this] {
-    platform::SetWindowTopmost(this, stay_on_top_);
-    CheckBox1->setChecked(stay_on_top_);
-    ApplyViewMode();
-    engine_.clia();
-  });
+void Form1Widget::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() != QEvent::WindowStateChange) return;
+  const bool was_minimized = static_cast<QWindowStateChangeEvent*>(event)->oldState() & Qt::WindowMinimized;
+  if (was_minimized && !isMinimized() && isVisible()) form_.RestoredFromMinimize();
 }
 
-void TForm1::edhyoujClick() { FocusEquals(); }
-
-void TForm1::edhyoujDblClick() {
-  standard_view_ = !standard_view_;
-  ApplyViewMode();
-  FocusEquals();
+void Form1Widget::closeEvent(QCloseEvent* event) {
+  event->setAccepted(form_.CloseRequested());
+  if (event->isAccepted() && main_window_) QCoreApplication::quit();
 }
 
-void TForm1::CheckBox1Click() {
-  const bool ticked = CheckBox1->isChecked();
-  platform::SetWindowTopmost(this, ticked);
-  stay_on_top_ = ticked;
-}
-
-bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+bool Form1Widget::eventFilter(QObject* watched, QEvent* event) {
   if (watched != edhyouj) return QWidget::eventFilter(watched, event);
-  // The display field: the first release of a click runs edhyoujClick, a
-  // double-click runs edhyoujDblClick (and its closing release nothing).
-  // The double-click is not passed on, so it never selects a word.
-  // Only mouse events are cast, and only once their type says they are one.
-  const auto button = [event] { return static_cast<const QMouseEvent*>(event)->button(); };
+  // The display field's mouse buttons; a double-click is not passed on, so
+  // it never selects a word. Only mouse events are cast, and only once their
+  // type says they are one.
+  const auto left = [event] { return static_cast<const QMouseEvent*>(event)->button() == Qt::LeftButton; };
   switch (event->type()) {
     case QEvent::MouseButtonPress:
-      release_ends_double_click_ = false;
+      form_.DisplayFieldPressed();
       return false;
     case QEvent::MouseButtonRelease:
-      if (button() == Qt::LeftButton) {
-        if (!std::exchange(release_ends_double_click_, false)) RunHandler([this] { edhyoujClick(); });
-      } else {
-        FocusEquals();  // any press focused the field; it never keeps the focus
-      }
+      form_.DisplayFieldReleased(left());
       return false;
     case QEvent::MouseButtonDblClick:
-      if (button() != Qt::LeftButton) return false;
-      release_ends_double_click_ = true;
-      RunHandler([this] { edhyoujDblClick(); });
+      if (!left()) return false;
+      form_.DisplayFieldDoubleClicked();
       return true;
     default:
       return false;
   }
 }
 
-void TForm1::Perform(Action action) {
-  RunHandler([this, action] { tape_.Perform(action); });
-}
+// ---- Form1View ----
 
-void TForm1::FormKeyDown(int qt_key) {
-  switch (qt_key) {
-    case Qt::Key_Backspace:
-      RunHandler([this] { tape_.PressKey(NamedKey::Backspace); });
-      break;
-    case Qt::Key_Home:
-      RunHandler([this] { tape_.PressKey(NamedKey::Home); });
-      break;
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-      RunHandler([this] { tape_.PressKey(NamedKey::Enter); });
-      break;
-    default:
-      break;  // Escape and every other key: nothing
-  }
-}
+std::string Form1Widget::DisplayText() const { return edhyouj->text().toStdString(); }
 
-void TForm1::FormKeyPress(const QString& text) {
-  for (const char32_t ch : text.toUcs4()) {
-    RunHandler([this, ch] { tape_.TypeCharacter(ch); });
-  }
-}
-
-void TForm1::CopyToClipboard() {
-  if (focusWidget() == Memo1 && Memo1->HasSelection()) {
-    Memo1->Copy();
-  } else {
-    QGuiApplication::clipboard()->setText(edhyouj->text());
-  }
-}
-
-std::string TForm1::DisplayText() const { return edhyouj->text().toStdString(); }
-
-void TForm1::SetDisplayText(const std::string& text) {
+void Form1Widget::SetDisplayText(const std::string& text) {
   edhyouj->setText(QString::fromStdString(text));
   // Like a set window text, show the text from its start.
   edhyouj->setCursorPosition(0);
 }
 
-void TForm1::AppendDisplayText(std::string_view text) {
+void Form1Widget::AppendDisplayText(std::string_view text) {
   // Stays in QString: no round trip of the whole operand through UTF-8. The
   // line edit still lays out its whole text again on every change, so a key
   // on a long operand costs the widget time in proportion to its length.
-  edhyouj->setText(edhyouj->text() + QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  edhyouj->setText(edhyouj->text() + FromUtf8(text));
   edhyouj->setCursorPosition(0);
 }
 
-void TForm1::SetApplicationTitle(const std::string& title) {
-  application_title_ = QString::fromStdString(title);
-  emit applicationTitleChanged(application_title_);
+// The desktop shows no title for the program as a whole beside its windows'.
+void Form1Widget::SetApplicationTitle(const std::string&) {}
+
+void Form1Widget::TapeLineAppended(std::string_view) { Memo1->LineAppended(); }
+void Form1Widget::TapeCleared() { Memo1->LinesCleared(); }
+bool Form1Widget::TapeHasSelection() const { return Memo1->HasSelection(); }
+void Form1Widget::CopyTapeSelection() { Memo1->Copy(); }
+void Form1Widget::CopyText(const std::string& text) {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+std::string Form1Widget::ClipboardText() const { return QGuiApplication::clipboard()->text().toStdString(); }
+void Form1Widget::WarningSound() { QApplication::beep(); }
+
+bool Form1Widget::CheckBoxTicked() const { return CheckBox1->isChecked(); }
+void Form1Widget::SetCheckBox(bool ticked) { CheckBox1->setChecked(ticked); }
+
+const ControlSpec* Form1Widget::FocusedControl() const { return SpecOf(focusWidget()); }
+
+void Form1Widget::Focus(const ControlSpec& control, FocusMove move) {
+  const Qt::FocusReason reason = move == FocusMove::Forward    ? Qt::TabFocusReason
+                                 : move == FocusMove::Backward ? Qt::BacktabFocusReason
+                                                               : Qt::OtherFocusReason;
+  ControlOf(control)->setFocus(reason);
 }
 
-void TForm1::FocusEquals() { btnwa->setFocus(Qt::OtherFocusReason); }
+void Form1Widget::SetClientSize(int width, int height) {
+  setFixedSize(width, height);
+  DockPanels();
+}
 
-void TForm1::LineAppended(std::string_view) { Memo1->LineAppended(); }
+bool Form1Widget::Visible() const { return isVisible(); }
+bool Form1Widget::Minimized() const { return isMinimized(); }
+void Form1Widget::SetVisible(bool visible) { setVisible(visible); }
+void Form1Widget::Minimize() { showMinimized(); }
+void Form1Widget::Restore() { setWindowState(windowState() & ~Qt::WindowMinimized); }
 
-void TForm1::LinesCleared() { Memo1->LinesCleared(); }
+void Form1Widget::BringToFront() {
+  raise();
+  activateWindow();
+}
+
+void Form1Widget::SetTopmost(bool topmost) { platform::SetWindowTopmost(this, topmost); }
+
+SettingsWindow& Form1Widget::Frame() {
+  // The window manager's frame may have changed since it was last measured.
+  frame_.MeasureFrameAgain();
+  return frame_;
+}
+
+std::vector<Monitor> Form1Widget::Monitors() const { return ScreenMonitors(); }
+bool Form1Widget::NotificationAreaAvailable() const { return platform::NotificationAreaAvailable(); }
+void Form1Widget::KeepOffTaskbar(bool off) { taskbar_.KeepOff(off); }
+
+void Form1Widget::SetTrayIcon(std::uint8_t action, std::string_view tip) {
+  TaskTrayMini1->SetIcon(action, TrayIcon(), FromUtf8(tip));
+}
+
+void Form1Widget::ShowErrorBox(const std::string& caption, const std::string& text) {
+  platform::ShowErrorBox(this, QString::fromStdString(caption), QString::fromStdString(text));
+}
+
+void Form1Widget::ShowReadmeModal() {
+  if (surroundings_.show_readme) surroundings_.show_readme(this);
+  // The input goes back to this window, as the window manager may not hand
+  // it back by itself to a window kept off the taskbar.
+  if (isVisible()) activateWindow();
+}
+
+bool Form1Widget::ReadmeMinimized() const {
+  const QWidget* modal = QApplication::activeModalWidget();
+  return modal != nullptr && modal->isMinimized();
+}
+
+void Form1Widget::RestoreReadme() { RestoreModalWindow(QApplication::activeModalWidget()); }
 
 }  // namespace numira

@@ -1,20 +1,13 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 #pragma once
-// Kelto_: the main window `Form1` (class TForm1). The keypad panel with the
-// display field on the left, the history panel on the right, two view modes
-// (standard and compact), and the binding of buttons and keys to the engine
-// through the tape. The controls themselves are described in keypad_layout;
-// KeyPreview hands every key to this window before the focused control.
-//
-// Handlers are named after control and event: edhyoujClick is the display
-// field's click, FormKeyPress the window's typed character, and so on.
-//
-// The window is also the program's frame (Kelto_window_state.cpp): its
-// create handler adds the tray icon `TaskTrayMini1`, loads the settings and
-// shows the window; hiding goes into the tray (or, with no notification area,
-// to the taskbar) and every show clears the engine; every close request
-// stores the settings first and is refused when that fails.
+// Kelto_ (Qt): the main window `Form1` as Qt widgets. Form1Widget builds the
+// keypad panel with the display field, the history panel, the glyph buttons
+// and the check box from the control table (ui/keypad_layout.h), forwards
+// their events and the window's own (show, restore, close) to TForm1
+// (ui/Kelto_.h), which decides everything, and carries out what TForm1 asks
+// through Form1View. KeyPreview hands every key to it before the focused
+// control.
 
 #include <QString>
 #include <QWidget>
@@ -26,148 +19,96 @@
 #include <vector>
 
 #include "app/TaskTrayMini.h"
-#include "core/calc.h"
-#include "core/tape.h"
+#include "app/form_settings.h"
+#include "app/taskbar.h"
+#include "ui/Kelto_.h"
 
 class QCheckBox;
 class QFrame;
-class QLineEdit;
 class QPushButton;
 
 namespace numira {
 
+class DisplayField;
 class HistoryView;
 class KeyPreview;
 
-// What the frame handlers reach outside the window. The program keeps the
-// defaults; tests put a temporary settings file, a recording tray shell and a
-// readme stand-in here, so no test touches the desktop or waits in a modal
-// loop.
-struct FrameSurroundings {
-  // The settings file's path; empty: the file beside the executable.
-  std::function<std::string()> settings_path;
-  // The tray module the icon goes into; null: the desktop's notification area.
-  TrayModule* tray = nullptr;
-  // Opens the readme window modally over the main window; empty: `Formvajon`.
+// What the window reaches outside itself.
+struct Form1Surroundings {
+  // The tray module the icon goes into: the desktop's notification area for
+  // the program, a recording shell in tests.
+  TrayModule& tray;
+  // Opens the readme window modally over the main window; empty: nothing.
   std::function<void(QWidget* main_window)> show_readme;
+  // The settings file's path; empty: where this build keeps it.
+  std::string settings_path;
 };
 
-class TForm1 : public QWidget, public EngineSurroundings, public HistoryObserver {
+class Form1Widget : public QWidget, public Form1View {
   Q_OBJECT
 
  public:
-  explicit TForm1(QWidget* parent = nullptr);
-  explicit TForm1(FrameSurroundings surroundings, QWidget* parent = nullptr);
+  explicit Form1Widget(Form1Surroundings surroundings, QWidget* parent = nullptr);
   // Runs FormDestroy: the tray icon goes.
-  ~TForm1() override;
+  ~Form1Widget() override;
 
-  // The program's main window `Form1`: constructs it and runs FormCreate. A
-  // create handler that stops on an error is reported, and the window is
-  // shown all the same. From then on closing this window ends the program,
-  // and the end of the desktop session asks it the same close question.
-  static std::unique_ptr<TForm1> Create(FrameSurroundings surroundings = {});
+  // The program's main window: TForm1's start (the create handler shows the
+  // window). From then on closing this window ends the program, the end of
+  // the desktop session asks it the same close question, and the window
+  // follows the notification area and the window manager's topmost band.
+  void StartAsMainWindow();
 
-  // The two flags of this module. The settings layer sets them before the
-  // first show and reads them at close; every show applies them.
-  bool StayOnTop() const { return stay_on_top_; }
-  void SetStayOnTop(bool on) { stay_on_top_ = on; }
-  bool StandardView() const { return standard_view_; }
-  void SetStandardView(bool standard) { standard_view_ = standard; }
+  TForm1& Form() { return form_; }
+  bool KeptOffTaskbar() const { return taskbar_.KeptOff(); }
 
-  // The application title: "電卓" at start, then each result text. It is the
-  // caption of the error box, distinct from this window's caption.
-  const QString& ApplicationTitle() const { return application_title_; }
+  // The native control of a row of the control table, and the row of a
+  // control (nullptr for a widget that is none of them).
+  QWidget* ControlOf(const layout::ControlSpec& control) const;
+  const layout::ControlSpec* SpecOf(const QWidget* widget) const;
 
-  Calculator& Engine() { return engine_; }
-  Tape& History() { return tape_; }
-
-  // Applies the view mode of the standard-view flag: client 375 x 205 or
-  // 175 x 35. Nothing else changes: controls outside the client area stay
-  // where they are, so the keys keep working in the compact view.
-  void ApplyViewMode();
-
-  // Once, right after construction: adds the tray icon (tip "Numira"), loads
-  // the settings (position pulled onto the monitors, the two flags) and shows
-  // the window, so FormShow runs before FormCreate returns.
-  void FormCreate();
-
-  // Runs every time the window goes from hidden to visible: z-order from the
-  // always-on-top flag (ticking the check box to match), the view mode, and a
-  // cleared engine. The history panel keeps its lines. A restore from the
-  // taskbar after a minimize counts as such a show.
-  void FormShow();
-
-  void edhyoujClick();     // focus back to "="
-  void edhyoujDblClick();  // flips the view mode, focus back to "="
-  void CheckBox1Click();   // the always-on-top switch, on every change of the box
-  // Hides the window into the tray; engine, display and history stay. With no
-  // notification area it minimizes the window to the taskbar instead, as a
-  // hidden window could not be brought back.
-  void BitBtn1Click();
-  // Opens the readme window modally; afterwards the focus is on BitBtn2.
-  void BitBtn2Click();
-  // A left press on the tray icon: hides a visible window, shows a hidden
-  // (or minimized) one, also while the readme window is open; a minimized
-  // readme window comes back with it. Button, shift state and position are
-  // not used.
-  void TaskTrayMini1MouseDown(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  // A notification area came or went: the taskbar entry follows it, and a
-  // window hidden into a tray that went away is shown again, never lost.
-  void NotificationAreaChanged();
-  // The window manager moved the window into the topmost band or out of it
-  // (its window menu): flag and check box follow, and so the stored setting.
-  void WindowManagerStaysOnTop(bool above);
-  // A close request: stores the settings and leaves CanClose true. A store
-  // that fails throws SettingsWriteError, which refuses the close.
-  void FormCloseQuery(bool& CanClose);
-  // Removes the tray icon.
-  void FormDestroy();
-  // The desktop session is ending: the same close question, so the settings
-  // are stored. When the store fails and may_show_error() allows it, the
-  // error box is shown and the answer is false (keep the session, as a
-  // failed close keeps the window); with no permission to show anything the
-  // session may end.
-  bool QueryEndSession(const std::function<bool()>& may_show_error);
-
-  // A keypad button's click: its action through the tape.
-  void Perform(Action action);
-  // The window's key handlers, called for every key before the focused
-  // control sees it. FormKeyDown acts on Backspace, Home and Enter (any
-  // modifiers) and ignores every other key; FormKeyPress types each
-  // character of the text.
-  void FormKeyDown(int qt_key);
-  void FormKeyPress(const QString& text);
-
-  // Ctrl+C / Ctrl+Insert: the history panel's selection when it has the focus
-  // and a selection, otherwise the display text.
-  void CopyToClipboard();
-
-  // `Panel1`'s controls that the arrow keys walk, in control order.
-  const std::vector<QWidget*>& KeypadOrder() const { return keypad_order_; }
-
-  // EngineSurroundings: the display field, the application title and "=".
+  // Form1View.
   std::string DisplayText() const override;
   void SetDisplayText(const std::string& text) override;
   void AppendDisplayText(std::string_view text) override;
   void SetApplicationTitle(const std::string& title) override;
-  void FocusEquals() override;
-
-  // HistoryObserver: `Memo1` follows the tape line by line.
-  void LineAppended(std::string_view line) override;
-  void LinesCleared() override;
+  void TapeLineAppended(std::string_view line) override;
+  void TapeCleared() override;
+  bool TapeHasSelection() const override;
+  void CopyTapeSelection() override;
+  void CopyText(const std::string& text) override;
+  std::string ClipboardText() const override;
+  void WarningSound() override;
+  bool CheckBoxTicked() const override;
+  void SetCheckBox(bool ticked) override;
+  const layout::ControlSpec* FocusedControl() const override;
+  void Focus(const layout::ControlSpec& control, FocusMove move) override;
+  void SetClientSize(int width, int height) override;
+  bool Visible() const override;
+  bool Minimized() const override;
+  void SetVisible(bool visible) override;
+  void Minimize() override;
+  void Restore() override;
+  void BringToFront() override;
+  void SetTopmost(bool topmost) override;
+  SettingsWindow& Frame() override;
+  std::vector<Monitor> Monitors() const override;
+  bool NotificationAreaAvailable() const override;
+  void KeepOffTaskbar(bool off) override;
+  void SetTrayIcon(std::uint8_t action, std::string_view tip) override;
+  void ShowErrorBox(const std::string& caption, const std::string& text) override;
+  void ShowReadmeModal() override;
+  bool ReadmeMinimized() const override;
+  void RestoreReadme() override;
 
   QFrame* Panel1 = nullptr;
   QFrame* Panel2 = nullptr;
-  QLineEdit* edhyouj = nullptr;
+  DisplayField* edhyouj = nullptr;
   QPushButton* btnwa = nullptr;
   QPushButton* BitBtn1 = nullptr;
   QPushButton* BitBtn2 = nullptr;
   QCheckBox* CheckBox1 = nullptr;
   HistoryView* Memo1 = nullptr;
   TTaskTrayMini* TaskTrayMini1 = nullptr;
-
- signals:
-  void applicationTitleChanged(const QString& title);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -179,22 +120,13 @@ class TForm1 : public QWidget, public EngineSurroundings, public HistoryObserver
  private:
   void BuildControls();
   void DockPanels();
-  std::string SettingsPath() const;
-  // The one place where an error that a handler lets through is caught: it
-  // goes to the general error box (caption: the application title; text: the
-  // message with its closing "."). Returns whether the handler completed.
-  // may_report, when given, is asked first; a no drops the report.
-  bool RunHandler(const std::function<void()>& handler, const std::function<bool()>& may_report = {});
 
-  FrameSurroundings surroundings_;
+  Form1Surroundings surroundings_;
+  TForm1 form_;
+  FormSettingsWindow frame_{*this};
+  platform::TaskbarKeeper taskbar_;
   bool main_window_ = false;
-  Calculator engine_{*this};
-  Tape tape_{engine_, *this};
-  bool stay_on_top_ = false;
-  bool standard_view_ = true;
-  QString application_title_;
-  bool release_ends_double_click_ = false;
-  std::vector<QWidget*> keypad_order_;
+  std::vector<QWidget*> controls_;  // one per row of the control table
   std::unique_ptr<KeyPreview> key_preview_;
 };
 

@@ -8,7 +8,6 @@
 #include <cstring>
 #include <utility>
 
-#include "app/qt_tray_shell.h"
 
 namespace numira {
 
@@ -39,18 +38,12 @@ bool TMyCallback::event(QEvent* e) {
 TrayModule::TrayModule(TrayShell& shell) : shell_(shell) {}
 
 TrayModule::~TrayModule() {
-  if (callbackWindow_) callbackWindow_->module_ = nullptr;
-}
-
-TrayModule& TrayModule::Instance() {
-  static QtTrayShell shell;
-  static TrayModule module(shell);
-  return module;
+  if (callback_window_) callback_window_->module_ = nullptr;
 }
 
 TMyCallback* TrayModule::CallbackWindowFor(QWidget* owner) {
-  if (!callbackWindow_) callbackWindow_ = new TMyCallback(owner, this);
-  return callbackWindow_;
+  if (!callback_window_) callback_window_ = new TMyCallback(owner, this);
+  return callback_window_;
 }
 
 int TrayModule::Register(TTaskTrayMini* component) {
@@ -65,33 +58,31 @@ void TrayModule::Dispatch(quintptr wParam, qintptr lParam) {
 
 // ---- TTaskTrayMini ----
 
-TTaskTrayMini::TTaskTrayMini(QWidget* owner) : TTaskTrayMini(owner, TrayModule::Instance()) {}
-
 TTaskTrayMini::TTaskTrayMini(QWidget* owner, TrayModule& module)
     : QObject(owner), owner_(owner), module_(module) {
   Q_ASSERT(owner != nullptr);
   module_.CallbackWindowFor(owner_);
-  iconId_ = module_.Register(this);
-  iconData_ = std::make_unique<NotifyIconRecord>();
-  iconData_->cbSize = kNotifyRecordSize;
-  iconData_->uCallbackMessage = kTrayCallbackMessage;
-  iconData_->uID = static_cast<std::uint32_t>(iconId_);
+  icon_id_ = module_.Register(this);
+  icon_data_ = std::make_unique<NotifyIconRecord>();
+  icon_data_->cbSize = kNotifyRecordSize;
+  icon_data_->uCallbackMessage = kTrayCallbackMessage;
+  icon_data_->uID = static_cast<std::uint32_t>(icon_id_);
 }
 
 TTaskTrayMini::~TTaskTrayMini() = default;
 
-QMenu* TTaskTrayMini::PopupMenuR() const { return popupMenuR_; }
+QMenu* TTaskTrayMini::PopupMenuR() const { return popup_menu_r_; }
 
 void TTaskTrayMini::SetPopupMenuR(QMenu* menu) {
   // QPointer is the notice of the menu's destruction: it reads null from then on.
-  if (popupMenuR_ != menu) popupMenuR_ = menu;
+  if (popup_menu_r_ != menu) popup_menu_r_ = menu;
 }
 
 void TTaskTrayMini::SetIcon(std::uint8_t action, const QIcon& icon, const QString& tip) {
-  NotifyIconRecord& record = *iconData_;
+  NotifyIconRecord& record = *icon_data_;
   record.cbSize = kNotifyRecordSize;
   record.hWnd = module_.CallbackWindowFor(owner_);
-  record.uID = static_cast<std::uint32_t>(iconId_);
+  record.uID = static_cast<std::uint32_t>(icon_id_);
   record.uFlags = kNifMessage | kNifIcon | kNifTip;
   record.hIcon = icon;
   record.uCallbackMessage = kTrayCallbackMessage;
@@ -114,7 +105,7 @@ void TTaskTrayMini::HandleMouseMessage(qintptr lParam, QPoint cursor) {
   QWidget* owner = owner_;
 
   if (lParam == kRightButtonUp) {
-    QPointer<QMenu> menu = popupMenuR_;
+    QPointer<QMenu> menu = popup_menu_r_;
     if (!menu) return;
     shell.SetForegroundWindow(owner);
     if (menu) menu->popup(cursor);

@@ -9,7 +9,7 @@
 // component by the icon id the message carries. Ids come from the module's
 // registry: 1, 2, 3, ... in order of construction, never reused.
 //
-//   auto* tray = new TTaskTrayMini(form);       // form owns and destroys it
+//   auto* tray = new TTaskTrayMini(form, module);  // form owns and destroys it
 //   tray->OnMouseDown = [](QObject*, TMouseButton, TShiftState, int, int) { ... };
 //   tray->SetIcon(kTrayAdd, icon, "Numira");    // ... and kTrayDelete at the end
 
@@ -33,11 +33,6 @@ namespace numira {
 using TMouseEvent =
     std::function<void(QObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
-// SetIcon actions. Any other value fills the record and calls nothing.
-inline constexpr std::uint8_t kTrayAdd = 0;
-inline constexpr std::uint8_t kTrayModify = 1;
-inline constexpr std::uint8_t kTrayDelete = 2;
-
 class TrayModule;
 class TTaskTrayMini;
 
@@ -59,8 +54,8 @@ class TMyCallback : public QWidget {
 };
 
 // The module-wide state of the tray: the shell, the callback window and the
-// id registry. The program uses Instance(); tests make their own with a
-// recording shell, so their ids start at 1.
+// id registry. The program makes one at its start, over the desktop's shell;
+// tests make their own with a recording shell, so their ids start at 1.
 class TrayModule {
  public:
   explicit TrayModule(TrayShell& shell);
@@ -68,14 +63,11 @@ class TrayModule {
   TrayModule(const TrayModule&) = delete;
   TrayModule& operator=(const TrayModule&) = delete;
 
-  // The program's module, talking to the desktop through QSystemTrayIcon.
-  static TrayModule& Instance();
-
   TrayShell& Shell() { return shell_; }
 
   // The callback window; null before the first component and after its
   // owner was destroyed.
-  TMyCallback* CallbackWindow() const { return callbackWindow_; }
+  TMyCallback* CallbackWindow() const { return callback_window_; }
 
   // Handles callback message 1125: finds the component registered under the
   // decimal text of wParam and acts on the mouse message lParam. Unknown ids
@@ -94,7 +86,7 @@ class TrayModule {
   int Register(TTaskTrayMini* component);
 
   TrayShell& shell_;
-  QPointer<TMyCallback> callbackWindow_;
+  QPointer<TMyCallback> callback_window_;
   // Reads null for a destroyed component; only appended, so ids are never reused.
   TrayIdRegistry<QPointer<TTaskTrayMini>> registry_;
 };
@@ -103,8 +95,8 @@ class TTaskTrayMini : public QObject {
   Q_OBJECT
 
  public:
-  // owner destroys the component with itself; it must not be null.
-  explicit TTaskTrayMini(QWidget* owner);
+  // owner destroys the component with itself; it must not be null. The
+  // module must outlive the component.
   TTaskTrayMini(QWidget* owner, TrayModule& module);
   // Frees the record only: the icon stays in the tray unless SetIcon(kTrayDelete)
   // ran first, and the registry entry stays so the id is not reused.
@@ -120,8 +112,8 @@ class TTaskTrayMini : public QObject {
   bool EnableMMouseUp = true;
   bool EnableMMouseDown = true;
 
-  int IconId() const { return iconId_; }
-  const NotifyIconRecord& IconData() const { return *iconData_; }
+  int IconId() const { return icon_id_; }
+  const NotifyIconRecord& IconData() const { return *icon_data_; }
 
   // The menu shown on a right-button release; not owned. A menu that is
   // destroyed reads as null from then on and is never shown.
@@ -141,9 +133,9 @@ class TTaskTrayMini : public QObject {
 
   QWidget* owner_;
   TrayModule& module_;
-  int iconId_ = 0;
-  std::unique_ptr<NotifyIconRecord> iconData_;
-  QPointer<QMenu> popupMenuR_;
+  int icon_id_ = 0;
+  std::unique_ptr<NotifyIconRecord> icon_data_;
+  QPointer<QMenu> popup_menu_r_;
 };
 
 }  // namespace numira

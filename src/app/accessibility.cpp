@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QFrame>
 #include <QLineEdit>
 #include <QScrollBar>
 #include <QTextBoundaryFinder>
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "app/Kelto_.h"
+#include "app/display_field.h"
 #include "app/history_view.h"
 
 namespace numira {
@@ -62,7 +64,7 @@ class DisplayFieldAccessible : public QAccessibleWidget, public QAccessibleTextI
       QAccessibleWidget::doAction(action);
       return;
     }
-    if (auto* window = qobject_cast<TForm1*>(Field()->window())) window->edhyoujDblClick();
+    if (auto* window = qobject_cast<Form1Widget*>(Field()->window())) window->Form().edhyoujDblClick();
   }
   QStringList keyBindingsForAction(const QString& action) const override {
     if (action == SwitchViewAction()) return {};
@@ -83,7 +85,7 @@ class DisplayFieldAccessible : public QAccessibleWidget, public QAccessibleTextI
   int cursorPosition() const override { return Field()->cursorPosition(); }
   void setCursorPosition(int position) override { Field()->setCursorPosition(position); }
   QString text(int start, int end) const override { return Field()->text().mid(start, end - start); }
-  int characterCount() const override { return static_cast<int>(Field()->text().size()); }
+  int characterCount() const override { return QtInt(Field()->text().size()); }
   QRect characterRect(int offset) const override {
     const QString text = Field()->text();
     const QFontMetrics metrics = Field()->fontMetrics();
@@ -134,16 +136,16 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
   void selection(int index, int* start, int* end) const override {
     *start = *end = 0;
     if (index != 0 || !View()->HasSelection()) return;
-    const int anchor = OffsetOf(View()->SelectionAnchor());
-    const int caret = OffsetOf(View()->CursorPosition());
-    *start = std::min(anchor, caret);
-    *end = std::max(anchor, caret);
+    const qsizetype anchor = OffsetOf(View()->SelectionAnchor());
+    const qsizetype caret = OffsetOf(View()->CursorPosition());
+    *start = QtInt(std::min(anchor, caret));
+    *end = QtInt(std::max(anchor, caret));
   }
   int selectionCount() const override { return View()->HasSelection() ? 1 : 0; }
   void addSelection(int start, int end) override { setSelection(0, start, end); }
   void removeSelection(int) override { setCursorPosition(cursorPosition()); }
   void setSelection(int, int start, int end) override { View()->Select(PositionOf(start), PositionOf(end)); }
-  int cursorPosition() const override { return OffsetOf(View()->CursorPosition()); }
+  int cursorPosition() const override { return QtInt(OffsetOf(View()->CursorPosition())); }
   void setCursorPosition(int offset) override {
     const TextPosition at = PositionOf(offset);
     View()->Select(at, at);
@@ -174,7 +176,7 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
     }
     if (View()->LineCount() == 0) return {};
     const TextPosition at = PositionOf(offset);
-    const int line_start = OffsetOf({at.line, 0});
+    const qsizetype line_start = OffsetOf({at.line, 0});
     const QString line = View()->LineText(at.line);
     qsizetype from = 0;
     qsizetype to = line.size();
@@ -192,8 +194,8 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
     // A line, and a character at the line's end, take the line break along.
     const bool with_break = at.line + 1 < View()->LineCount() &&
                             (boundary != QAccessible::CharBoundary ? to == line.size() : from == line.size());
-    *start = line_start + static_cast<int>(from);
-    *end = line_start + static_cast<int>(to) + (with_break ? 1 : 0);
+    *start = QtInt(line_start + from);
+    *end = QtInt(line_start + to + (with_break ? 1 : 0));
     return line.mid(from, to - from) + (with_break ? QStringLiteral("\n") : QString());
   }
   QString textBeforeOffset(int offset, QAccessible::TextBoundaryType boundary, int* start, int* end) const override {
@@ -212,7 +214,7 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
     }
     return textAtOffset(*end, boundary, start, end);
   }
-  int characterCount() const override { return static_cast<int>(View()->TextLength()); }
+  int characterCount() const override { return QtInt(View()->TextLength()); }
   QRect characterRect(int offset) const override {
     const TextPosition at = PositionOf(offset);
     const QString line = View()->LineText(at.line);
@@ -222,7 +224,7 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
     return {top_left, QSize(width, metrics.height())};
   }
   int offsetAtPoint(const QPoint& point) const override {
-    return OffsetOf(View()->PositionAt(View()->viewport()->mapFromGlobal(point)));
+    return QtInt(OffsetOf(View()->PositionAt(View()->viewport()->mapFromGlobal(point))));
   }
   void scrollToSubstring(int start, int) override { View()->EnsureVisible(PositionOf(start)); }
   QString attributes(int, int* start, int* end) const override {
@@ -247,12 +249,12 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
       line_starts_.push_back(line == 0 ? 0 : line_starts_.back() + View()->LineText(line - 1).size() + 1);
     }
   }
-  int OffsetOf(TextPosition at) const {
+  qsizetype OffsetOf(TextPosition at) const {
     if (View()->LineCount() == 0) return 0;
     CountLineStarts();
-    return static_cast<int>(line_starts_[static_cast<std::size_t>(at.line)] + at.column);
+    return line_starts_[static_cast<std::size_t>(at.line)] + at.column;
   }
-  TextPosition PositionOf(int offset) const {
+  TextPosition PositionOf(qsizetype offset) const {
     if (View()->LineCount() == 0) return {};
     CountLineStarts();
     const qsizetype clamped = std::clamp<qsizetype>(offset, 0, View()->TextLength());
@@ -266,25 +268,19 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
   mutable qsizetype counted_clears_ = 0;
 };
 
-QAccessibleInterface* NumiraAccessibleFactory(const QString& class_name, QObject* object) {
-  if (class_name == QLatin1String("numira::TForm1")) {
+// Keyed on the object's type; Qt asks once for each class of the object's
+// hierarchy, most derived first, so the first answer is the one taken.
+QAccessibleInterface* NumiraAccessibleFactory(const QString&, QObject* object) {
+  if (auto* window = qobject_cast<Form1Widget*>(object)) {
     // A top-level window: a frame to screen readers, named by its caption.
-    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Window);
+    return new QAccessibleWidget(window, QAccessible::Window);
   }
-  if (class_name == QLatin1String("QFrame") && qobject_cast<TForm1*>(object->parent()) != nullptr) {
-    // Panel1 and Panel2 only group the controls: panels, not frames.
-    return new QAccessibleWidget(static_cast<QWidget*>(object), QAccessible::Pane);
-  }
-  if (class_name == QLatin1String("numira::HistoryView")) {
-    return new HistoryViewAccessible(static_cast<HistoryView*>(object));
-  }
-  // The keypad panel's one line edit is the display field. Its parent, not
-  // its object name, tells: a listening screen reader may ask for it while
-  // the control is still being built, before it has its name.
-  QObject* panel = object->parent();
-  if (class_name == QLatin1String("QLineEdit") && panel != nullptr && panel->objectName() == QLatin1String("Panel1") &&
-      qobject_cast<TForm1*>(panel->parent()) != nullptr) {
-    return new DisplayFieldAccessible(static_cast<QLineEdit*>(object));
+  if (auto* view = qobject_cast<HistoryView*>(object)) return new HistoryViewAccessible(view);
+  if (auto* field = qobject_cast<DisplayField*>(object)) return new DisplayFieldAccessible(field);
+  // Panel1 and Panel2 only group the controls: panels, not frames. (Asked
+  // once their parent is the main window, from its construction on.)
+  if (auto* panel = qobject_cast<QFrame*>(object); panel != nullptr && qobject_cast<Form1Widget*>(object->parent())) {
+    return new QAccessibleWidget(panel, QAccessible::Pane);
   }
   return nullptr;
 }

@@ -1,14 +1,17 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 #pragma once
-// The main window and the screens as the settings see them: the window's
-// outer frame position and size, and one rectangle per monitor.
+// The main window and the screens as the settings and the window rules see
+// them: the window's outer frame position and size, and the monitors.
 
 #include <QMargins>
 
+#include <functional>
+#include <optional>
 #include <vector>
 
 #include "core/inifile_.h"
+#include "ui/screen.h"
 
 class QWidget;
 
@@ -16,11 +19,14 @@ namespace numira {
 
 // A top-level window's frame: left and top are the frame's top-left corner
 // (what QWidget::pos gives for a window), width and height the frame's size:
-// the client area's with the frame margins given (the window manager's frame
-// and caption, platform::FrameMargins).
+// the client area's with the frame around it. The frame is measured when an
+// outer size is first asked for (platform::FrameMargins: the window manager's
+// frame and caption, which may take it a moment to tell), then kept until
+// MeasureFrameAgain.
 class FormSettingsWindow : public SettingsWindow {
  public:
-  explicit FormSettingsWindow(QWidget& window, QMargins frame = {}) : window_(window), frame_(frame) {}
+  // `measure_frame` measures the frame instead, as a test wants it.
+  explicit FormSettingsWindow(QWidget& window, std::function<QMargins()> measure_frame = {});
 
   std::int32_t Left() const override;
   std::int32_t Top() const override;
@@ -29,13 +35,19 @@ class FormSettingsWindow : public SettingsWindow {
   void SetLeft(std::int32_t left) override;
   void SetTop(std::int32_t top) override;
 
+  void MeasureFrameAgain() { frame_.reset(); }
+
  private:
+  QMargins Frame() const;
+
   QWidget& window_;
-  QMargins frame_;
+  std::function<QMargins()> measure_frame_;
+  mutable std::optional<QMargins> frame_;
 };
 
-// The monitors' full rectangles, in the order the platform lists its screens.
-// Empty when the platform reports no screen.
-std::vector<MonitorRect> ScreenMonitors();
+// The screens' whole areas and work areas, the primary screen first (so it
+// is the fallback among equals), then the others in the order the platform
+// lists them. Empty when the platform reports no screen.
+std::vector<Monitor> ScreenMonitors();
 
 }  // namespace numira

@@ -13,39 +13,22 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
-#include <limits>
+#include <vector>
 
-#include "app/platform.h"
+#include "app/fonts.h"
+#include "app/form_settings.h"
 #include "ui/readme_text.h"
 
 namespace numira {
 
-TFormvajon* Formvajon = nullptr;
-
 namespace {
 
-// a * b / c rounded to the nearest integer, halves away from zero (all
-// positive here).
-int ScaleRounded(int a, int b, int c) {
-  return static_cast<int>((2LL * a * b + c) / (2LL * c));
+ScreenRect RectOf(const QRect& rect) {
+  return {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()};
 }
 
-// Squared distance between a rectangle and the nearest point of another; zero
-// when they touch or overlap.
-long long DistanceSquared(const QRect& a, const QRect& b) {
-  const long long dx = std::max({0, b.left() - a.right() - 1, a.left() - b.right() - 1});
-  const long long dy = std::max({0, b.top() - a.bottom() - 1, a.top() - b.bottom() - 1});
-  return dx * dx + dy * dy;
-}
-
-QList<QRect> MonitorGeometries() {
-  QList<QRect> monitors;
-  // The primary screen first, so it is the fallback among equals.
-  if (QScreen* primary = QGuiApplication::primaryScreen()) monitors.append(primary->geometry());
-  for (QScreen* screen : QGuiApplication::screens()) {
-    if (screen != QGuiApplication::primaryScreen()) monitors.append(screen->geometry());
-  }
-  return monitors;
+ScreenSize FrameSize(const QMargins& margins) {
+  return {margins.left() + margins.right(), margins.top() + margins.bottom()};
 }
 
 }  // namespace
@@ -59,56 +42,6 @@ const QStringList& ReadmeLines() {
   return lines;
 }
 
-int ReadmeFontHeight(int screenDpi) {
-  return ScaleRounded(kReadmeDesignTextHeight, screenDpi, kReadmeDesignDpi);
-}
-
-QSize ReadmeClientSize(int textHeight) {
-  return {ScaleRounded(kReadmeDesignClientSize.width(), textHeight, kReadmeDesignTextHeight),
-          ScaleRounded(kReadmeDesignClientSize.height(), textHeight, kReadmeDesignTextHeight)};
-}
-
-QRect MonitorOf(const QRect& frame, const QList<QRect>& monitors) {
-  QRect best;
-  long long bestArea = 0;
-  for (const QRect& monitor : monitors) {
-    const QRect common = monitor.intersected(frame);
-    const long long area = common.isEmpty() ? 0 : 1LL * common.width() * common.height();
-    if (area > bestArea) {
-      best = monitor;
-      bestArea = area;
-    }
-  }
-  if (bestArea > 0) return best;
-  long long bestDistance = std::numeric_limits<long long>::max();
-  for (const QRect& monitor : monitors) {
-    const long long distance = DistanceSquared(frame, monitor);
-    if (distance < bestDistance) {
-      best = monitor;
-      bestDistance = distance;
-    }
-  }
-  return best;
-}
-
-QPoint ReadmeOpeningPosition(bool firstOpening, const QRect& readmeFrame, const QRect& mainFrame,
-                             const QList<QRect>& monitors) {
-  const QRect target = MonitorOf(mainFrame, monitors);
-  if (target.isNull()) return readmeFrame.topLeft();
-  if (firstOpening) {
-    // Integer division rounds each half toward zero, also when the window is
-    // larger than the monitor.
-    return {target.left() + (target.width() - readmeFrame.width()) / 2,
-            target.top() + (target.height() - readmeFrame.height()) / 2};
-  }
-  const QRect current = MonitorOf(readmeFrame, monitors);
-  if (current == target) return readmeFrame.topLeft();
-  QPoint moved = target.topLeft() + (readmeFrame.topLeft() - current.topLeft());
-  moved.setX(std::min(moved.x(), target.left() + target.width() - readmeFrame.width()));
-  moved.setY(std::min(moved.y(), target.top() + target.height() - readmeFrame.height()));
-  return moved;
-}
-
 // ---- TFormvajon ----
 
 TFormvajon::TFormvajon(QWidget* parent)
@@ -119,7 +52,7 @@ TFormvajon::TFormvajon(QWidget* parent)
   // is open, but the tray icon (a window of its own) still hides and shows
   // the main window.
   setWindowModality(Qt::WindowModal);
-  setWindowTitle(QStringLiteral("Numira"));
+  setWindowTitle(QString::fromUtf8(readme::kCaption));
 
   // Scaled once, here: the font follows the screen's resolution, and the
   // client area follows the text height the font system really gives, so the
@@ -129,9 +62,10 @@ TFormvajon::TFormvajon(QWidget* parent)
   // and growing the window by that alone would let the longest history line
   // fit, where it is meant to run past the right edge.
   const QScreen* screen = QGuiApplication::primaryScreen();
-  const int dpi = screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : kReadmeDesignDpi;
-  setFont(platform::WindowsFont(QStringLiteral("ＭＳ Ｐゴシック"), ReadmeFontHeight(dpi)));
-  setFixedSize(ReadmeClientSize(QFontInfo(font()).pixelSize()));
+  const int dpi = screen != nullptr ? qRound(screen->logicalDotsPerInchY()) : readme::kDesignDpi;
+  setFont(platform::WindowsFont(QString::fromUtf8(readme::kDesignFont.face), readme::FontHeight(dpi)));
+  client_ = readme::ClientSize(QFontInfo(font()).pixelSize());
+  setFixedSize(client_.width, client_.height);
 
   Memo1 = new QTextEdit(this);
   Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -154,30 +88,45 @@ void TFormvajon::ShowModalFor(QWidget* mainWindow) {
 }
 
 void TFormvajon::PrepareOpening(QWidget* mainWindow) {
-  const QList<QRect> monitors = MonitorGeometries();
+  const std::vector<Monitor> monitors = ScreenMonitors();
   // Without a main window the primary monitor stands in for its monitor.
-  const QRect mainFrame = mainWindow != nullptr ? mainWindow->frameGeometry() : monitors.value(0);
+  QRect main_frame;
   if (mainWindow != nullptr) {
+    main_frame = mainWindow->frameGeometry();
     const QRect inner = mainWindow->geometry();
-    mainFrameMargins_ = QMargins(inner.left() - mainFrame.left(), inner.top() - mainFrame.top(),
-                                 mainFrame.right() - inner.right(), mainFrame.bottom() - inner.bottom());
+    main_frame_margins_ = QMargins(inner.left() - main_frame.left(), inner.top() - main_frame.top(),
+                                   main_frame.right() - inner.right(), main_frame.bottom() - inner.bottom());
   }
-  move(ReadmeOpeningPosition(!opened_, FrameForPlacing(), mainFrame, monitors));
-  if (!opened_) centreOn_ = MonitorOf(mainFrame, monitors);
+  const ScreenRect main = mainWindow != nullptr || monitors.empty() ? RectOf(main_frame) : monitors[0].area;
+  const QMargins margins = FrameMargins();
+  Place(readme::OpeningPlacement(!opened_, RectOf(geometry().marginsAdded(margins)), client_, FrameSize(margins),
+                                 main, monitors));
+  if (!opened_) centre_on_ = readme::MonitorOf(main, monitors);
   opened_ = true;
 }
 
 void TFormvajon::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (centreOn_.isNull()) return;
-  move(ReadmeOpeningPosition(true, FrameForPlacing(), centreOn_, {centreOn_}));
-  centreOn_ = QRect();
+  if (!centre_on_) return;
+  const QMargins margins = FrameMargins();
+  const std::vector<Monitor> monitor{*centre_on_};
+  Place(readme::OpeningPlacement(true, RectOf(geometry().marginsAdded(margins)), client_, FrameSize(margins),
+                                 centre_on_->area, monitor));
+  centre_on_.reset();
 }
 
-QRect TFormvajon::FrameForPlacing() const {
+void TFormvajon::Place(const readme::Placement& placement) {
+  // The text field is laid out to fill the client area, whatever its size.
+  setFixedSize(placement.client.width, placement.client.height);
+  move(placement.frame.left, placement.frame.top);
+}
+
+QMargins TFormvajon::FrameMargins() const {
   const QRect frame = frameGeometry();
-  if (frame != geometry()) return frame;
-  return geometry().marginsAdded(mainFrameMargins_);
+  const QRect inner = geometry();
+  if (frame == inner) return main_frame_margins_;
+  return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+          frame.bottom() - inner.bottom()};
 }
 
 void TFormvajon::keyPressEvent(QKeyEvent* event) {
@@ -188,25 +137,14 @@ void TFormvajon::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-namespace {
-ReadmeWindowMaker* active_maker = nullptr;
-}  // namespace
-
 ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {
-  active_maker = this;
   QCoreApplication::instance()->installEventFilter(this);
-}
-
-ReadmeWindowMaker::~ReadmeWindowMaker() {
-  if (active_maker == this) active_maker = nullptr;
-  if (Formvajon == window_.get()) Formvajon = nullptr;
 }
 
 TFormvajon* ReadmeWindowMaker::Make() {
   if (window_ == nullptr) {
     QCoreApplication::instance()->removeEventFilter(this);
     window_ = std::make_unique<TFormvajon>(main_window_);
-    Formvajon = window_.get();
   }
   return window_.get();
 }
@@ -220,11 +158,6 @@ bool ReadmeWindowMaker::eventFilter(QObject* watched, QEvent* event) {
     QTimer::singleShot(0, this, [this] { Make(); });
   }
   return QObject::eventFilter(watched, event);
-}
-
-TFormvajon* ReadmeWindow() {
-  if (Formvajon == nullptr && active_maker != nullptr) active_maker->Make();
-  return Formvajon;
 }
 
 }  // namespace numira

@@ -18,6 +18,7 @@
 #include <cmath>
 #include <utility>
 
+#include "app/qt_texts.h"
 #include "core/history_lines.h"
 
 namespace numira {
@@ -28,6 +29,9 @@ namespace {
 constexpr qreal kUnboundedLineWidth = 16'000'000;
 // How often a drag held above or below the panel scrolls it by one line.
 constexpr int kDragScrollMilliseconds = 50;
+// The most text one removal event names: a cleared tape is told of in
+// pieces of this many code units.
+constexpr qsizetype kRemovedTextPiece = qsizetype{1} << 16;
 
 std::pair<TextPosition, TextPosition> Ordered(TextPosition a, TextPosition b) {
   return a < b ? std::pair{a, b} : std::pair{b, a};
@@ -69,7 +73,7 @@ void HistoryView::LineAppended() {
   verticalScrollBar()->setValue(verticalScrollBar()->maximum());
   viewport()->update();
   if (QAccessible::isActive()) {
-    QAccessibleTextInsertEvent event(this, static_cast<int>(at), inserted);
+    QAccessibleTextInsertEvent event(this, QtInt(at), inserted);
     QAccessible::updateAccessibility(&event);
   }
 }
@@ -83,11 +87,15 @@ void HistoryView::LinesCleared() {
   drag_scroll_.stop();
   UpdateScrollBars();
   viewport()->update();
-  if (QAccessible::isActive() && removed > 0) {
-    // The lines are gone from the store already; the event still says how
-    // much text went.
-    QAccessibleTextRemoveEvent event(this, 0, QString(removed, QLatin1Char(' ')));
-    QAccessible::updateAccessibility(&event);
+  if (QAccessible::isActive()) {
+    // The lines are gone from the store already; the events still say how
+    // much text went, in pieces of a bounded size from the start, so that a
+    // long tape is never copied whole (a reader gets the removed text along
+    // with its length).
+    for (qsizetype left = removed; left > 0; left -= kRemovedTextPiece) {
+      QAccessibleTextRemoveEvent event(this, 0, QString(std::min(left, kRemovedTextPiece), QLatin1Char(' ')));
+      QAccessible::updateAccessibility(&event);
+    }
   }
 }
 
@@ -143,9 +151,9 @@ void HistoryView::LayOut(QTextLayout& layout) const {
 QPoint HistoryView::PointAt(TextPosition position) const {
   QTextLayout layout(LineText(position.line));
   LayOut(layout);
-  const qreal x = layout.lineAt(0).cursorToX(static_cast<int>(position.column));
-  return {kTextMargin - horizontalScrollBar()->value() + static_cast<int>(std::lround(x)),
-          kTextMargin + static_cast<int>(position.line - FirstVisibleLine()) * LineHeight()};
+  const qreal x = layout.lineAt(0).cursorToX(QtInt(position.column));
+  return {kTextMargin - horizontalScrollBar()->value() + QtInt(std::llround(x)),
+          QtInt(kTextMargin + (position.line - FirstVisibleLine()) * LineHeight())};
 }
 
 TextPosition HistoryView::PositionAt(QPoint point) const {
@@ -164,7 +172,7 @@ TextPosition HistoryView::Step(TextPosition from, bool forward, bool by_word) co
   QTextLayout layout(LineText(from.line));
   LayOut(layout);
   const auto mode = by_word ? QTextLayout::SkipWords : QTextLayout::SkipCharacters;
-  const auto column = static_cast<int>(from.column);
+  const int column = QtInt(from.column);
   if (forward) {
     if (from.column < layout.text().size()) return {from.line, layout.nextCursorPosition(column, mode)};
     return from.line + 1 < LineCount() ? TextPosition{from.line + 1, 0} : from;
@@ -176,8 +184,8 @@ TextPosition HistoryView::Step(TextPosition from, bool forward, bool by_word) co
 void HistoryView::UpdateScrollBars() {
   const qsizetype visible = VisibleLineCount();
   QScrollBar* vertical = verticalScrollBar();
-  vertical->setPageStep(static_cast<int>(visible));
-  vertical->setRange(0, static_cast<int>(std::max<qsizetype>(0, LineCount() - visible)));
+  vertical->setPageStep(QtInt(visible));
+  vertical->setRange(0, QtInt(std::max<qsizetype>(0, LineCount() - visible)));
   // The text, the caret after the longest line, and a margin either side.
   QScrollBar* horizontal = horizontalScrollBar();
   const int width = viewport()->width();
@@ -223,9 +231,9 @@ void HistoryView::EnsureVisible(TextPosition position) {
   const qsizetype first = FirstVisibleLine();
   const qsizetype visible = VisibleLineCount();
   if (position.line < first) {
-    vertical->setValue(static_cast<int>(position.line));
+    vertical->setValue(QtInt(position.line));
   } else if (position.line >= first + visible) {
-    vertical->setValue(static_cast<int>(position.line - visible + 1));
+    vertical->setValue(QtInt(position.line - visible + 1));
   }
   QScrollBar* horizontal = horizontalScrollBar();
   const int x = PointAt(position).x();  // in the viewport
@@ -273,7 +281,7 @@ void HistoryView::paintEvent(QPaintEvent* event) {
     if (HasSelection() && line >= start.line && line <= end.line) {
       const qsizetype from = line == start.line ? start.column : 0;
       const qsizetype to = line == end.line ? end.column : layout.text().size();
-      if (to > from) selections.append({static_cast<int>(from), static_cast<int>(to - from), selected});
+      if (to > from) selections.append({QtInt(from), QtInt(to - from), selected});
       // A selection that goes on past this line's end shows its line break.
       if (line < end.line) {
         const qreal after = origin.x() + layout.lineAt(0).naturalTextWidth();
@@ -282,7 +290,7 @@ void HistoryView::paintEvent(QPaintEvent* event) {
       }
     }
     layout.draw(&painter, origin, selections);
-    if (caret_shown_ && line == cursor_.line) layout.drawCursor(&painter, origin, static_cast<int>(cursor_.column));
+    if (caret_shown_ && line == cursor_.line) layout.drawCursor(&painter, origin, QtInt(cursor_.column));
   }
 }
 
@@ -396,16 +404,15 @@ void HistoryView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void HistoryView::contextMenuEvent(QContextMenuEvent* event) {
-  // The entries of a read-only text field, with Qt's own texts so that its
-  // translations apply where they are installed.
+  // The entries of a read-only text field, in the user's language.
   auto* menu = new QMenu(this);
   menu->setAttribute(Qt::WA_DeleteOnClose);
-  QAction* copy = menu->addAction(QCoreApplication::translate("QWidgetTextControl", "&Copy"), this, [this] { Copy(); });
+  const ReadOnlyTextMenu texts = ReadOnlyTextMenuTexts();
+  QAction* copy = menu->addAction(texts.copy, this, [this] { Copy(); });
   copy->setShortcut(QKeySequence::Copy);
   copy->setEnabled(HasSelection());
   menu->addSeparator();
-  QAction* all =
-      menu->addAction(QCoreApplication::translate("QWidgetTextControl", "Select All"), this, [this] { SelectAll(); });
+  QAction* all = menu->addAction(texts.select_all, this, [this] { SelectAll(); });
   all->setShortcut(QKeySequence::SelectAll);
   all->setEnabled(LineCount() > 0);
   menu->popup(event->globalPos());

@@ -19,13 +19,25 @@
 #include <QBasicTimer>
 #include <QString>
 
+#include <algorithm>
 #include <compare>
+#include <limits>
 
 class QTextLayout;
 
 namespace numira {
 
 class HistoryLines;
+
+// Positions and counts of the text are qsizetype throughout. Qt's calls that
+// take an int (text layouts, scroll bars, the accessibility interfaces) get
+// this: the value, held to int's range rather than wrapped round, so a text
+// past 2^31 code units reads as ending there, never as a negative offset.
+inline int QtInt(qsizetype value) {
+  constexpr qsizetype kLowest = std::numeric_limits<int>::min();
+  constexpr qsizetype kHighest = std::numeric_limits<int>::max();
+  return static_cast<int>(std::clamp(value, kLowest, kHighest));
+}
 
 // A place in the text: a line, and a position between two characters of it
 // (UTF-16 code units, as Qt counts them).

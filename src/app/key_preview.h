@@ -2,32 +2,27 @@
 // SPDX-FileCopyrightText: Numira developers
 #pragma once
 // Key preview for the main window: sees every key pressed in the window
-// before the focused control does, hands it to the window's key handlers,
-// and lets it go on to the control. The exceptions are the ones a desktop
-// dialog makes: Enter presses a focused push button instead (so one Enter
-// never evaluates twice), the arrow keys walk the keypad panel, and the copy
-// keys copy.
+// before the focused control does and hands it to TForm1's key preview as a
+// toolkit-free key stroke. A key it does not use up goes on to the control,
+// and the characters the key types (none while Ctrl or Alt is held) go to
+// FormKeyPress, as a platform's character message would.
 
 #include <QObject>
 
 namespace numira {
 
-class TForm1;
+class Form1Widget;
 
 class KeyPreview : public QObject {
  public:
   // Installs itself on the application for the given window.
-  explicit KeyPreview(TForm1& form);
+  explicit KeyPreview(Form1Widget& form);
   ~KeyPreview() override;
 
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Moves the focus from a keypad control to the next or previous one in the
-  // panel's control order, wrapping around, tab stops disregarded.
-  void MoveFocusInKeypad(QWidget* from, bool forward);
-
-  TForm1& form_;
+  Form1Widget& form_;
 };
 
 }  // namespace numira

@@ -20,4 +20,8 @@ bool LoadQtTexts(const QLocale& locale) {
   return QCoreApplication::installTranslator(translator);
 }
 
+ReadOnlyTextMenu ReadOnlyTextMenuTexts() {
+  return {QCoreApplication::translate("QLineEdit", "&Copy"), QCoreApplication::translate("QLineEdit", "Select All")};
+}
+
 }  // namespace numira

@@ -8,7 +8,7 @@
 #include <QWidget>
 #include <cstring>
 
-#include "app/platform.h"
+#include "app/taskbar.h"
 #include "app/sni_tray_item.h"
 
 namespace numira {

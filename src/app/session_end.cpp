@@ -13,12 +13,13 @@
 
 namespace numira {
 
-SessionEndWatch::SessionEndWatch(TForm1& form) : form_(form) {
+SessionEndWatch::SessionEndWatch(Form1Widget& form) : form_(form) {
   session_end::Install();
   Record();
   form_.installEventFilter(this);
-  // Connected after the window's own handler, so the flag is already set.
-  connect(form_.CheckBox1, &QCheckBox::toggled, this, [this] { Record(); });
+  // Queued: recorded once the handler that changed the box (a click, a show,
+  // the window manager's choice) has set the flag.
+  connect(form_.CheckBox1, &QCheckBox::toggled, this, [this] { Record(); }, Qt::QueuedConnection);
   if (session_end::SignalFd() >= 0) {
     auto* notifier = new QSocketNotifier(session_end::SignalFd(), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [] {
@@ -38,7 +39,7 @@ bool SessionEndWatch::eventFilter(QObject* watched, QEvent* event) {
 
 void SessionEndWatch::Record() {
   const FormSettingsWindow window(form_);
-  session_end::Update({window.Left(), window.Top(), form_.StayOnTop(), form_.StandardView()});
+  session_end::Update({window.Left(), window.Top(), form_.Form().StayOnTop(), form_.Form().StandardView()});
 }
 
 }  // namespace numira

@@ -13,12 +13,12 @@ class QSocketNotifier;
 
 namespace numira {
 
-class TForm1;
+class Form1Widget;
 
 class SessionEndWatch : public QObject {
  public:
   // `form` is the shown main window; it must outlive this watch.
-  explicit SessionEndWatch(TForm1& form);
+  explicit SessionEndWatch(Form1Widget& form);
   // The ordinary end: nothing more is stored at exit().
   ~SessionEndWatch() override;
 
@@ -28,7 +28,7 @@ class SessionEndWatch : public QObject {
  private:
   void Record();
 
-  TForm1& form_;
+  Form1Widget& form_;
 };
 
 }  // namespace numira

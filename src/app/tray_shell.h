@@ -48,15 +48,15 @@ class TrayCallbackEvent : public QEvent {
  public:
   static QEvent::Type EventType();
   TrayCallbackEvent(std::uint32_t message, quintptr wParam, qintptr lParam)
-      : QEvent(EventType()), message_(message), wParam_(wParam), lParam_(lParam) {}
+      : QEvent(EventType()), message_(message), wparam_(wParam), lparam_(lParam) {}
   std::uint32_t Message() const { return message_; }
-  quintptr WParam() const { return wParam_; }
-  qintptr LParam() const { return lParam_; }
+  quintptr WParam() const { return wparam_; }
+  qintptr LParam() const { return lparam_; }
 
  private:
   std::uint32_t message_;
-  quintptr wParam_;
-  qintptr lParam_;
+  quintptr wparam_;
+  qintptr lparam_;
 };
 
 // Queues one callback message for window; nothing happens for a null window.

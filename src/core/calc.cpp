@@ -79,6 +79,17 @@ void Calculator::tenki(std::string_view text) {
   out_.FocusEquals();
 }
 
+void Calculator::ReplaceOperand(std::string_view text) {
+  // In Operator pending the right operand text is empty already and tenki
+  // begins it; elsewhere the current operand is dropped, and the display,
+  // which still shows it, is set in full.
+  if (!operator_pending_) {
+    CurrentText().clear();
+    display_is_current_text_ = false;
+  }
+  tenki(text);
+}
+
 void Calculator::fugounyuryok(char op) {
   if (!left_entry_ && !operator_pending_) wakeisan();  // chain: 2 + 3 * -> 5 *
   double value = 0.0;

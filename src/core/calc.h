@@ -57,6 +57,15 @@ class Calculator {
   // "007", "1.2.3" and "000" first are all kept as typed.
   void tenki(std::string_view text);
 
+  // Enters `text` (as for tenki) as a fresh operand: the operand that typing
+  // would enter next, without what of it is already typed or the result
+  // shown. Entering left: the left operand text becomes `text` (after
+  // 12+3= the result 15.00000 is dropped, where tenki would append to it);
+  // Operator pending: the right operand begins, as with tenki; Entering
+  // right: the right operand text becomes `text`. Shows it; focus "=".
+  // A paste (Tape::Paste) enters its number so.
+  void ReplaceOperand(std::string_view text);
+
   // fugounyuryok ("operator input"): op is '+', '-', '*' or '/'. In Entering
   // right it evaluates the pending operation first (chaining), then parses the
   // left operand text and records op. A text that does not parse clears the

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "core/calc.h"
+#include "core/paste.h"
 
 namespace numira {
 
@@ -78,5 +79,13 @@ bool Tape::TypeCharacter(char32_t ch) {
 }
 
 void Tape::PressKey(NamedKey key) { Perform(ActionForKey(key)); }
+
+bool Tape::Paste(std::string_view clipboard_text) {
+  const std::optional<PastedNumber> number = ReadPastedNumber(clipboard_text, CurrentSeparators());
+  if (!number) return false;
+  engine_.ReplaceOperand(number->entry);
+  if (number->negative) engine_.PramaiKii();
+  return true;
+}
 
 }  // namespace numira

@@ -55,6 +55,15 @@ class Tape {
   // A non-character key (Backspace, Home, Enter).
   void PressKey(NamedKey key);
 
+  // A paste of `clipboard_text` (UTF-8): the number ReadPastedNumber reads in
+  // it becomes the operand that typing would enter next (ReplaceOperand),
+  // a negative one as its digits followed by a sign change. Writes no
+  // history line; focus "=". Returns false, having changed nothing, for a
+  // text that is no number (the front-end then gives the warning sound).
+  // FloatOverflowError passes through from the sign change of a number
+  // beyond the double range, as from the key.
+  bool Paste(std::string_view clipboard_text);
+
   const HistoryLines& Lines() const { return lines_; }
 
  private:

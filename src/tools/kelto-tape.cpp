@@ -20,6 +20,7 @@
 #include "core/separators.h"
 #include "core/tape.h"
 #include "core/text_surroundings.h"
+#include "core/utf8_text.h"
 #include "tools/standard_streams.h"
 
 namespace {
@@ -29,10 +30,14 @@ constexpr const char* kUsage =
     "\n"
     "Types KEYS (or, without KEYS, all of standard input) into the calculator\n"
     "and prints tab-separated lines: one 'history' line per history line, one\n"
-    "'error' line per error-box text, then 'display' and 'title'.\n"
+    "'error' line per error-box text and one 'refused' line per paste that is\n"
+    "no number (its text, control characters as \\xHH), then 'display' and\n"
+    "'title'.\n"
     "\n"
     "KEYS: 0-9 . + - * / = p P (sign change) z Z (000), and the named keys\n"
-    "      {BS} (Backspace), {HOME} (Home: clear), {ENTER} (Enter: equals).\n"
+    "      {BS} (Backspace), {HOME} (Home: clear), {ENTER} (Enter: equals),\n"
+    "      {PASTE:text} (Ctrl+V with text on the clipboard; the text runs,\n"
+    "      blanks and all, to the next '}', and '}}' stands for a '}' of it).\n"
     "      Whitespace is ignored; any other character types nothing.\n"
     "--separators DT  decimal separator D and thousands separator T, one byte\n"
     "                 each (for example '.,' or ', '); default: the user's locale.\n"
@@ -49,8 +54,13 @@ class UsageError : public std::exception {
   std::string message_;
 };
 
-// One key of the input: a typed character or a named key.
-using Key = std::variant<char32_t, numira::NamedKey>;
+// A paste of `text`, as Ctrl+V in the window with `text` on the clipboard.
+struct PasteKey {
+  std::string text;
+};
+
+// One key of the input: a typed character, a named key or a paste.
+using Key = std::variant<char32_t, numira::NamedKey, PasteKey>;
 
 bool IsBlank(char32_t ch) {
   return ch == U' ' || ch == U'\t' || ch == U'\n' || ch == U'\r' || ch == U'\v' || ch == U'\f';
@@ -60,31 +70,7 @@ bool IsBlank(char32_t ch) {
 // it is simply one more character that types nothing.
 char32_t NextCharacter(std::string_view text, std::size_t& pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);
-  int length = 0;
-  if (lead < 0x80) {
-    length = 1;
-  } else if (lead >= 0xC2 && lead < 0xE0) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead < 0xF0) {
-    length = 3;
-  } else if (lead >= 0xF0 && lead < 0xF5) {
-    length = 4;
-  }
-  if (length == 0 || pos + static_cast<std::size_t>(length) > text.size()) {
-    ++pos;
-    return lead;
-  }
-  char32_t ch = length == 1 ? lead : lead & (0x7F >> length);
-  for (int i = 1; i < length; ++i) {
-    const auto next = static_cast<unsigned char>(text[pos + static_cast<std::size_t>(i)]);
-    if ((next & 0xC0) != 0x80) {
-      ++pos;
-      return lead;
-    }
-    ch = (ch << 6) | (next & 0x3F);
-  }
-  pos += static_cast<std::size_t>(length);
-  return ch;
+  return numira::DecodeUtf8Character(text, pos).value_or(lead);
 }
 
 std::optional<numira::NamedKey> NamedKeyFor(std::string_view name) {
@@ -98,12 +84,63 @@ std::optional<numira::NamedKey> NamedKeyFor(std::string_view name) {
   return std::nullopt;
 }
 
+constexpr std::string_view kPastePrefix = "{PASTE:";
+
+bool IsPasteKeyAt(std::string_view text, std::size_t pos) {
+  if (text.size() - pos < kPastePrefix.size()) return false;
+  for (std::size_t i = 0; i < kPastePrefix.size(); ++i) {
+    char c = text[pos + i];
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c != kPastePrefix[i]) return false;
+  }
+  return true;
+}
+
+// "{PASTE:text}" at `pos`: the text runs, blanks and all, to the first single
+// "}"; "}}" stands for one "}" of the text.
+PasteKey ReadPasteKey(std::string_view text, std::size_t& pos) {
+  PasteKey key;
+  for (std::size_t i = pos + kPastePrefix.size(); i < text.size(); ++i) {
+    if (text[i] != '}') {
+      key.text += text[i];
+    } else if (i + 1 < text.size() && text[i + 1] == '}') {
+      key.text += '}';
+      ++i;
+    } else {
+      pos = i + 1;
+      return key;
+    }
+  }
+  throw UsageError("unclosed '{PASTE:' in KEYS (a '}' of the text is written '}}')");
+}
+
+// A pasted text on one output line: control characters as \xHH.
+std::string OneLine(std::string_view text) {
+  static constexpr char kHex[] = "0123456789ABCDEF";
+  std::string line;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte < 0x20 || byte == 0x7F) {
+      line += "\\x";
+      line += kHex[byte >> 4];
+      line += kHex[byte & 0xF];
+    } else {
+      line += c;
+    }
+  }
+  return line;
+}
+
 // Reads the whole key string before anything is typed, so that a usage error
 // is reported before any output.
 std::vector<Key> ParseKeys(std::string_view text) {
   std::vector<Key> keys;
   std::size_t pos = 0;
   while (pos < text.size()) {
+    if (text[pos] == '{' && IsPasteKeyAt(text, pos)) {
+      keys.emplace_back(ReadPasteKey(text, pos));
+      continue;
+    }
     if (text[pos] == '{') {
       const std::size_t close = text.find('}', pos + 1);
       if (close == std::string_view::npos) {
@@ -112,7 +149,7 @@ std::vector<Key> ParseKeys(std::string_view text) {
       const std::string_view name = text.substr(pos + 1, close - pos - 1);
       const std::optional<numira::NamedKey> key = NamedKeyFor(name);
       if (!key) {
-        throw UsageError("unknown key {" + std::string(name) + "} (known: {BS} {HOME} {ENTER})");
+        throw UsageError("unknown key {" + std::string(name) + "} (known: {BS} {HOME} {ENTER} {PASTE:text})");
       }
       keys.emplace_back(*key);
       pos = close + 1;
@@ -129,18 +166,18 @@ struct Options {
   std::optional<std::string> keys;
 };
 
-Options ParseArguments(int argc, char** argv) {
+Options ParseArguments(const std::vector<std::string>& args) {
   Options options;
   bool options_ended = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string_view arg = args[i];
     const bool looks_like_option = arg.size() > 2 && arg.starts_with("--") &&
                                    ((arg[2] >= 'a' && arg[2] <= 'z') || (arg[2] >= 'A' && arg[2] <= 'Z'));
     if (!options_ended && arg == "--") {
       options_ended = true;
     } else if (!options_ended && arg == "--separators") {
-      if (i + 1 >= argc) throw UsageError("--separators needs two characters DT, for example '.,'");
-      const std::string_view pair = argv[++i];
+      if (i + 1 >= args.size()) throw UsageError("--separators needs two characters DT, for example '.,'");
+      const std::string_view pair = args[++i];
       if (pair.size() != 2) {
         throw UsageError("--separators takes exactly two one-byte characters DT, not '" +
                          std::string(pair) + "'");
@@ -164,7 +201,7 @@ Options ParseArguments(int argc, char** argv) {
 }
 
 int Run(int argc, char** argv) {
-  const Options options = ParseArguments(argc, argv);
+  const Options options = ParseArguments(numira::CommandLineArguments(argc, argv));
   std::string input;
   if (options.keys) {
     input = *options.keys;
@@ -182,18 +219,22 @@ int Run(int argc, char** argv) {
   numira::Tape tape(engine, surroundings);
   engine.clia();
 
-  std::vector<std::string> errors;
+  // What the user is told besides the display: error boxes and the warning
+  // sound of a refused paste, as output lines in the order they came.
+  std::vector<std::string> notices;
   for (const Key& key : keys) {
     // An error no handler catches ends that one action and is shown in the
     // error box; the program goes on with the next key, nothing rolled back.
     try {
       if (const auto* ch = std::get_if<char32_t>(&key)) {
         tape.TypeCharacter(*ch);
+      } else if (const auto* paste = std::get_if<PasteKey>(&key)) {
+        if (!tape.Paste(paste->text)) notices.push_back("refused\t" + OneLine(paste->text) + "\n");
       } else {
         tape.PressKey(std::get<numira::NamedKey>(key));
       }
     } catch (const std::exception& e) {
-      errors.push_back(numira::ErrorBoxText(e.what()));
+      notices.push_back("error\t" + numira::ErrorBoxText(e.what()) + "\n");
     }
   }
 
@@ -203,7 +244,7 @@ int Run(int argc, char** argv) {
     out += line;
     out += '\n';
   }
-  for (const std::string& text : errors) out += "error\t" + text + "\n";
+  for (const std::string& notice : notices) out += notice;
   out += "display\t" + surroundings.display + "\n";
   out += "title\t" + surroundings.title + "\n";
   std::cout << out << std::flush;

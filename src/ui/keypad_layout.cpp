@@ -63,6 +63,15 @@ constexpr std::array kControls{
 
 std::span<const ControlSpec> Controls() { return kControls; }
 
+DockedPanels DockPanels(int client_width, int client_height) {
+  const int right = std::max(client_width, kKeypadPanelWidth);
+  const ScreenRect container{kKeypadPanelWidth, 0, right, client_height};
+  const ScreenRect inside{container.left + kBevelWidth, kBevelWidth,
+                          std::max(container.left + kBevelWidth, right - kBevelWidth),
+                          std::max(kBevelWidth, client_height - kBevelWidth)};
+  return {{0, 0, kKeypadPanelWidth, client_height}, container, inside};
+}
+
 const ControlSpec* FindControl(std::string_view name) {
   const auto it = std::ranges::find_if(kControls, [name](const ControlSpec& c) { return c.name == name; });
   return it == kControls.end() ? nullptr : &*it;

@@ -12,6 +12,8 @@
 #include <string_view>
 
 #include "core/key_map.h"
+#include "ui/screen.h"
+#include "ui/version.h"
 
 namespace numira::layout {
 
@@ -59,7 +61,7 @@ std::span<const ControlSpec> Controls();
 const ControlSpec* FindControl(std::string_view name);
 
 // The window.
-inline constexpr char kCaption[] = "Numira V4.2";
+inline constexpr char kCaption[] = "Numira V" NUMIRA_VERSION;  // "Numira V4.2"
 inline constexpr int kCreatedClientWidth = 437;   // while the window is being created
 inline constexpr int kCreatedClientHeight = 208;
 inline constexpr int kStandardClientWidth = 375;  // keypad and history panel
@@ -71,6 +73,18 @@ inline constexpr int kCompactClientHeight = 35;
 // rest; both have a raised bevel of this width.
 inline constexpr int kKeypadPanelWidth = 177;
 inline constexpr int kBevelWidth = 1;
+
+// Where the docked containers and the history panel stand for a client area,
+// in client coordinates: `Panel1` along the left edge, `Panel2` right of it
+// (empty when the client is no wider than `Panel1`), `Memo1` filling `Panel2`
+// inside its bevel.
+//   375 x 205 -> Panel1 {0, 0, 177, 205}, Panel2 {177, 0, 375, 205}, Memo1 {178, 1, 374, 204}
+struct DockedPanels {
+  ScreenRect keypad_panel;
+  ScreenRect history_container;
+  ScreenRect history_panel;
+};
+DockedPanels DockPanels(int client_width, int client_height);
 
 // The Tab order; every other control has no tab stop.
 inline constexpr const char* kTabOrder[] = {"btnwa", "BitBtn1", "BitBtn2", "CheckBox1", "Memo1"};

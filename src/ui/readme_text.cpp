@@ -2,12 +2,14 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "ui/readme_text.h"
 
+#include "ui/version.h"
+
 namespace numira {
 namespace {
 
 // Lines that begin with a space continue the change-history entry above them.
 constexpr std::array<const char*, kReadmeLineCount> kReadmeText{
-    "「Numira」V4.2",
+    "「Numira」V" NUMIRA_VERSION,
     "",
     "小さくてシンプルな四則電卓です。",
     "",

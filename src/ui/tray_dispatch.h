@@ -26,6 +26,12 @@ inline constexpr std::uint32_t kNifTip = 4;
 inline constexpr std::uint32_t kTrayCallbackMessage = 1125;  // WM_USER + 101
 inline constexpr int kTipBytes = 64;  // 63 bytes of text and the closing zero byte
 
+// SetIcon actions: the shell's add, modify and delete. Any other value fills
+// the record and calls nothing.
+inline constexpr std::uint8_t kTrayAdd = 0;
+inline constexpr std::uint8_t kTrayModify = 1;
+inline constexpr std::uint8_t kTrayDelete = 2;
+
 // The mouse messages that reach the callback window as lParam.
 inline constexpr int kMouseMove = 512;
 inline constexpr int kLeftButtonDown = 513;

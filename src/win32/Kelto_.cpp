@@ -5,12 +5,11 @@
 #include <commctrl.h>
 
 #include <algorithm>
-#include <exception>
 #include <map>
 #include <utility>
 
-#include "core/error_box_text.h"
 #include "core/separators.h"
+#include "win32/helupu_.h"
 #include "win32/platform.h"
 #include "win32/wide_text.h"
 #include "win32/xpm_image.h"
@@ -29,13 +28,25 @@ constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 // Control ids start past IDOK and IDCANCEL, which the system sends itself.
 constexpr int kFirstControlId = 100;
 
-int ControlId(std::size_t row) { return kFirstControlId + static_cast<int>(row); }
+std::size_t RowOf(const ControlSpec& control) {
+  return static_cast<std::size_t>(&control - layout::Controls().data());
+}
 
 }  // namespace
 
-TForm1::TForm1(HWND application_window) : application_window_(application_window) {
+RECT WindowFrame::Rect() const {
+  RECT rect{};
+  GetWindowRect(window_, &rect);
+  return rect;
+}
+
+void WindowFrame::MoveTo(int left, int top) {
+  SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Form1Window::Form1Window(HWND application_window, TrayModule& tray) : application_window_(application_window) {
   // The user's separators, read again at every WM_SETTINGCHANGE.
-  tape_.SetSeparators(LoadSeparators());
+  form_.History().SetSeparators(LoadSeparators());
   static const ATOM registered = [] {
     WNDCLASSW window_class{};
     window_class.style = 0;
@@ -54,25 +65,25 @@ TForm1::TForm1(HWND application_window) : application_window_(application_window
   window_ = CreateWindowExW(kFormExStyle, kFormClass, Wide(layout::kCaption).c_str(), kFormStyle, 0, 0,
                             outer.right - outer.left, outer.bottom - outer.top, application_window_, nullptr,
                             GetModuleHandleW(nullptr), this);
+  frame_ = WindowFrame(window_);
   BuildControls();
-  tape_.SetObserver(this);
 
   // The tray component belongs to the window and dies with it.
-  TaskTrayMini1 = std::make_unique<TTaskTrayMini>(window_);
-  TaskTrayMini1->OnMouseDown = [this](TTaskTrayMini* sender, TMouseButton button, TShiftState shift, int x, int y) {
-    TaskTrayMini1MouseDown(sender, button, shift, x, y);
+  tray_icon_ = LoadApplicationIcon(GetSystemMetrics(SM_CXSMICON));
+  TaskTrayMini1 = std::make_unique<TTaskTrayMini>(window_, tray);
+  TaskTrayMini1->OnMouseDown = [this](TTaskTrayMini*, TMouseButton button, TShiftState shift, int x, int y) {
+    form_.TaskTrayMini1MouseDown(button, shift, x, y);
   };
 }
 
-TForm1::~TForm1() {
-  tape_.SetObserver(nullptr);
+Form1Window::~Form1Window() {
   DestroyWindow(window_);  // runs FormDestroy
   for (HFONT font : fonts_) DeleteObject(font);
   for (HBITMAP glyph : glyphs_) DeleteObject(glyph);
   if (tray_icon_ != nullptr) DestroyIcon(tray_icon_);
 }
 
-void TForm1::BuildControls() {
+void Form1Window::BuildControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
   tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
                               window_, nullptr, instance, nullptr);
@@ -86,9 +97,7 @@ void TForm1::BuildControls() {
     return fonts[key];
   };
 
-  const auto rows = layout::Controls();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    const ControlSpec& row = rows[i];
+  for (const ControlSpec& row : layout::Controls()) {
     const wchar_t* window_class = L"BUTTON";
     DWORD style = WS_CHILD | WS_VISIBLE | (row.tab_stop ? WS_TABSTOP : 0);
     DWORD ex_style = 0;
@@ -111,9 +120,9 @@ void TForm1::BuildControls() {
     // `Panel1` stands at the client's origin; `Panel2` right of it.
     const int left = row.container == layout::Container::KeypadPanel ? row.left : layout::kKeypadPanelWidth + row.left;
     // Control ids travel in the menu-handle argument of a child window.
+    const auto id = static_cast<INT_PTR>(kFirstControlId + static_cast<int>(RowOf(row)));
     HWND control = CreateWindowExW(ex_style, window_class, Wide(row.caption).c_str(), style, left, row.top,
-                                   row.width, row.height, window_,
-                                   reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(i))), instance, nullptr);
+                                   row.width, row.height, window_, reinterpret_cast<HMENU>(id), instance, nullptr);
     SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_for(row.font)), FALSE);
     if (row.glyph != nullptr) {
       HBITMAP glyph = CreateGlyphBitmap(GlyphImage(row.glyph), GetSysColor(COLOR_BTNFACE));
@@ -131,18 +140,12 @@ void TForm1::BuildControls() {
       SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
     }
     controls_.push_back(control);
-    if (row.container == layout::Container::KeypadPanel && row.kind != ControlKind::DisplayField) {
-      keypad_order_.push_back(control);
-    }
   }
 
-  edhyouj = Control("edhyouj");
-  btnwa = Control("btnwa");
-  BitBtn1 = Control("BitBtn1");
-  BitBtn2 = Control("BitBtn2");
-  CheckBox1 = Control("CheckBox1");
-  Memo1 = Control("Memo1");
-  for (const char* name : layout::kTabOrder) tab_order_.push_back(Control(name));
+  edhyouj = ControlOf(*layout::FindControl("edhyouj"));
+  btnwa = ControlOf(*layout::FindControl("btnwa"));
+  CheckBox1 = ControlOf(*layout::FindControl("CheckBox1"));
+  Memo1 = ControlOf(*layout::FindControl("Memo1"));
 
   // Operands have no length limit (an edit control's default is 32,767
   // characters), and neither has the tape.
@@ -150,58 +153,58 @@ void TForm1::BuildControls() {
   SendMessageW(Memo1, EM_SETLIMITTEXT, 0, 0);
   SetWindowLongPtrW(edhyouj, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   display_field_proc_ = reinterpret_cast<WNDPROC>(
-      SetWindowLongPtrW(edhyouj, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TForm1::DisplayFieldProc)));
+      SetWindowLongPtrW(edhyouj, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form1Window::DisplayFieldProc)));
   DockHistoryPanel();
 }
 
-HWND TForm1::Control(std::string_view name) const {
-  const auto rows = layout::Controls();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].name == name) return controls_[i];
-  }
-  return nullptr;
-}
+HWND Form1Window::ControlOf(const ControlSpec& control) const { return controls_[RowOf(control)]; }
 
-void TForm1::DockHistoryPanel() {
+layout::DockedPanels Form1Window::Docked() const {
   RECT client{};
   GetClientRect(window_, &client);
-  const int bevel = layout::kBevelWidth;
-  const int panel_width = std::max(0, static_cast<int>(client.right) - layout::kKeypadPanelWidth);
-  MoveWindow(Memo1, layout::kKeypadPanelWidth + bevel, bevel, std::max(0, panel_width - 2 * bevel),
-             std::max(0, static_cast<int>(client.bottom) - 2 * bevel), TRUE);
+  return layout::DockPanels(client.right, client.bottom);
 }
 
-void TForm1::PaintPanels() {
+void Form1Window::DockHistoryPanel() {
+  const ScreenRect memo = Docked().history_panel;
+  MoveWindow(Memo1, memo.left, memo.top, memo.Width(), memo.Height(), TRUE);
+}
+
+void Form1Window::PaintPanels() {
   PAINTSTRUCT paint{};
   HDC dc = BeginPaint(window_, &paint);
-  RECT client{};
-  GetClientRect(window_, &client);
   // `Panel1` and `Panel2`, each with a 1-pixel raised bevel.
-  RECT keypad{0, 0, layout::kKeypadPanelWidth, client.bottom};
-  RECT history{layout::kKeypadPanelWidth, 0, std::max(client.right, LONG{layout::kKeypadPanelWidth}), client.bottom};
-  DrawEdge(dc, &keypad, BDR_RAISEDINNER, BF_RECT);
-  if (history.right > history.left) DrawEdge(dc, &history, BDR_RAISEDINNER, BF_RECT);
+  const layout::DockedPanels docked = Docked();
+  for (const ScreenRect& panel : {docked.keypad_panel, docked.history_container}) {
+    RECT edge{panel.left, panel.top, panel.right, panel.bottom};
+    if (panel.Width() > 0) DrawEdge(dc, &edge, BDR_RAISEDINNER, BF_RECT);
+  }
   EndPaint(window_, &paint);
 }
 
-LRESULT CALLBACK TForm1::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK Form1Window::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
-    auto* form = static_cast<TForm1*>(create->lpCreateParams);
+    auto* form = static_cast<Form1Window*>(create->lpCreateParams);
     form->window_ = window;
     SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
   }
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  auto* form = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   if (message == WM_NCDESTROY) SetWindowLongPtrW(window, GWLP_USERDATA, 0);
   if (form == nullptr || message == WM_NCDESTROY) return DefWindowProcW(window, message, wParam, lParam);
   return form->HandleMessage(message, wParam, lParam);
 }
 
-LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
-    case WM_COMMAND:
-      if (HIWORD(wParam) == BN_CLICKED) Command(LOWORD(wParam));
+    case WM_COMMAND: {
+      const auto row = static_cast<std::size_t>(LOWORD(wParam)) - kFirstControlId;
+      // IDOK, IDCANCEL and the like are no control of the table.
+      if (HIWORD(wParam) == BN_CLICKED && LOWORD(wParam) >= kFirstControlId && row < layout::Controls().size()) {
+        form_.ControlClicked(layout::Controls()[row]);
+      }
       return 0;
+    }
     case WM_CTLCOLORSTATIC: {
       // Read-only edits ask here: the display field and the history panel
       // are on the window background, the check box on the button face.
@@ -213,6 +216,11 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return reinterpret_cast<LRESULT>(GetSysColorBrush(colour));
     }
     case WM_SIZE:
+      if (wParam == SIZE_MINIMIZED) {
+        minimized_ = true;
+      } else if (std::exchange(minimized_, false)) {
+        form_.RestoredFromMinimize();
+      }
       DockHistoryPanel();
       InvalidateRect(window_, nullptr, TRUE);
       return 0;
@@ -222,7 +230,7 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SHOWWINDOW:
       // Sent before the window appears: the show handler runs before it is
       // drawn. lParam 0: shown by the program, not uncovered by the system.
-      if (wParam != 0 && lParam == 0) FormShow();
+      if (wParam != 0 && lParam == 0) form_.FormShow();
       break;
     case WM_ACTIVATE:
       // As a dialog does: the control that had the focus gets it back when
@@ -235,19 +243,15 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_SETTINGCHANGE:
       // The user changed the regional settings: the separators follow.
-      tape_.SetSeparators(LoadSeparators());
+      form_.History().SetSeparators(LoadSeparators());
       break;
-    case WM_CLOSE: {
-      bool can_close = true;
-      if (RunHandler([&] { FormCloseQuery(can_close); }) && can_close) PostQuitMessage(0);
+    case WM_CLOSE:
+      if (form_.CloseRequested()) PostQuitMessage(0);
       return 0;
-    }
-    case WM_QUERYENDSESSION: {
-      bool can_close = true;
-      return (RunHandler([&] { FormCloseQuery(can_close); }) && can_close) ? TRUE : FALSE;
-    }
+    case WM_QUERYENDSESSION:
+      return form_.QueryEndSession([] { return true; }) ? TRUE : FALSE;
     case WM_DESTROY:
-      RunHandler([this] { FormDestroy(); });
+      form_.FormDestroy();
       return 0;
     default:
       break;
@@ -255,112 +259,134 @@ LRESULT TForm1::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
   return DefWindowProcW(window_, message, wParam, lParam);
 }
 
-LRESULT CALLBACK TForm1::DisplayFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
-  auto* form = reinterpret_cast<TForm1*>(GetWindowLongPtrW(field, GWLP_USERDATA));
-  // The first release of a click runs edhyoujClick, a double-click
-  // edhyoujDblClick (and its closing release nothing); the double-click is
-  // not passed on, so it never selects a word.
+LRESULT CALLBACK Form1Window::DisplayFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* form = reinterpret_cast<Form1Window*>(GetWindowLongPtrW(field, GWLP_USERDATA));
+  const auto pass_on = [&] { return CallWindowProcW(form->display_field_proc_, field, message, wParam, lParam); };
   switch (message) {
     case WM_SETCURSOR:
       SetCursor(LoadCursorW(nullptr, IDC_ARROW));
       return TRUE;
     case WM_LBUTTONDOWN:
-      form->release_ends_double_click_ = false;
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+      form->form_.DisplayFieldPressed();
       break;
-    case WM_LBUTTONUP: {
-      const LRESULT result = CallWindowProcW(form->display_field_proc_, field, message, wParam, lParam);
-      if (!std::exchange(form->release_ends_double_click_, false)) form->RunHandler([form] { form->edhyoujClick(); });
+    case WM_LBUTTONUP:
+    case WM_MBUTTONUP: {
+      const LRESULT result = pass_on();
+      form->form_.DisplayFieldReleased(message == WM_LBUTTONUP);
       return result;
     }
     case WM_LBUTTONDBLCLK:
-      form->release_ends_double_click_ = true;
-      form->RunHandler([form] { form->edhyoujDblClick(); });
+      // Not passed on, so it never selects a word.
+      form->form_.DisplayFieldDoubleClicked();
       return 0;
     case WM_CONTEXTMENU:
-      form->FocusEquals();  // no menu; the field never keeps the focus
+      // The right button's release: no menu.
+      form->form_.DisplayFieldReleased(false);
       return 0;
     default:
       break;
   }
-  return CallWindowProcW(form->display_field_proc_, field, message, wParam, lParam);
+  return pass_on();
 }
 
-void TForm1::Command(int id) {
-  const auto rows = layout::Controls();
-  const auto row = static_cast<std::size_t>(id - kFirstControlId);
-  if (id < kFirstControlId || row >= rows.size()) return;  // IDOK, IDCANCEL, ...
-  if (rows[row].action) {
-    Perform(*rows[row].action);
-  } else if (controls_[row] == BitBtn1) {
-    BitBtn1Click();
-  } else if (controls_[row] == BitBtn2) {
-    BitBtn2Click();
-  } else if (controls_[row] == CheckBox1) {
-    RunHandler([this] { CheckBox1Click(); });
-  }
-}
+// ---- Form1View ----
 
-bool TForm1::RunHandler(const std::function<void()>& handler) {
-  try {
-    handler();
-    return true;
-  } catch (const std::exception& error) {
-    ShowErrorBox(window_, application_title_, ErrorBoxText(error.what()));
-    return false;
-  }
-}
+std::string Form1Window::DisplayText() const { return Utf8(WindowText(edhyouj)); }
 
-void TForm1::ApplyViewMode() {
-  if (standard_view_) {
-    SetClientSize(window_, layout::kStandardClientWidth, layout::kStandardClientHeight);
-  } else {
-    SetClientSize(window_, layout::kCompactClientWidth, layout::kCompactClientHeight);
-  }
-}
-
-void TForm1::edhyoujClick() { FocusEquals(); }
-
-void TForm1::edhyoujDblClick() {
-  standard_view_ = !standard_view_;
-  ApplyViewMode();
-  FocusEquals();
-}
-
-void TForm1::Perform(Action action) {
-  RunHandler([this, action] { tape_.Perform(action); });
-}
-
-std::string TForm1::DisplayText() const { return Utf8(WindowText(edhyouj)); }
-
-void TForm1::SetDisplayText(const std::string& text) { SetWindowTextW(edhyouj, Wide(text).c_str()); }
+void Form1Window::SetDisplayText(const std::string& text) { SetWindowTextW(edhyouj, Wide(text).c_str()); }
 
 // A digit typed onto the operand replaces the empty selection at the end of
 // the field, so the field never takes the whole operand again (its text
 // limit is lifted at creation, so long operands are taken whole).
-void TForm1::AppendDisplayText(std::string_view text) {
+void Form1Window::AppendDisplayText(std::string_view text) {
   const LRESULT length = SendMessageW(edhyouj, WM_GETTEXTLENGTH, 0, 0);
   SendMessageW(edhyouj, EM_SETSEL, static_cast<WPARAM>(length), length);
   SendMessageW(edhyouj, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Wide(std::string(text)).c_str()));
 }
 
-void TForm1::SetApplicationTitle(const std::string& title) {
-  application_title_ = title;
+void Form1Window::SetApplicationTitle(const std::string& title) {
   SetWindowTextW(application_window_, Wide(title).c_str());
 }
 
-void TForm1::FocusEquals() { SetFocus(btnwa); }
-
-void TForm1::LineAppended(std::string_view line) {
+void Form1Window::TapeLineAppended(std::string_view line) {
   // Appended at the end, never by setting the whole text again.
-  const std::wstring text = (memo_lines_++ == 0 ? L"" : L"\r\n") + Wide(line);
+  const std::wstring text = (memo_lines_++ == 0 ? L"" : L"\r\n") + Wide(std::string(line));
   const int end = GetWindowTextLengthW(Memo1);
   SendMessageW(Memo1, EM_SETSEL, static_cast<WPARAM>(end), end);
   SendMessageW(Memo1, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
 }
 
-void TForm1::LinesCleared() {
+void Form1Window::TapeCleared() {
   memo_lines_ = 0;
   SetWindowTextW(Memo1, L"");
+}
+
+bool Form1Window::TapeHasSelection() const {
+  DWORD start = 0, end = 0;
+  SendMessageW(Memo1, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  return start != end;
+}
+
+void Form1Window::CopyTapeSelection() { SendMessageW(Memo1, WM_COPY, 0, 0); }
+void Form1Window::CopyText(const std::string& text) { CopyTextToClipboard(window_, Wide(text)); }
+std::string Form1Window::ClipboardText() const { return Utf8(ClipboardUnicodeText(window_)); }
+void Form1Window::WarningSound() { MessageBeep(MB_ICONWARNING); }
+
+bool Form1Window::CheckBoxTicked() const { return SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
+
+void Form1Window::SetCheckBox(bool ticked) {
+  SendMessageW(CheckBox1, BM_SETCHECK, ticked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+const ControlSpec* Form1Window::FocusedControl() const {
+  const auto found = std::ranges::find(controls_, GetFocus());
+  if (found == controls_.end()) return nullptr;
+  return &layout::Controls()[static_cast<std::size_t>(found - controls_.begin())];
+}
+
+void Form1Window::Focus(const ControlSpec& control, FocusMove) { SetFocus(ControlOf(control)); }
+
+void Form1Window::SetClientSize(int width, int height) { win32::SetClientSize(window_, width, height); }
+
+bool Form1Window::Visible() const { return IsWindowVisible(window_) != FALSE; }
+bool Form1Window::Minimized() const { return IsIconic(window_) != FALSE; }
+
+void Form1Window::SetVisible(bool visible) {
+  ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
+  if (visible) UpdateWindow(window_);
+}
+
+void Form1Window::Minimize() { ShowWindow(window_, SW_MINIMIZE); }
+void Form1Window::Restore() { ShowWindow(window_, SW_RESTORE); }
+void Form1Window::BringToFront() { SetForegroundWindow(window_); }
+void Form1Window::SetTopmost(bool topmost) { SetWindowTopmost(window_, topmost); }
+std::vector<Monitor> Form1Window::Monitors() const { return DisplayMonitors(); }
+
+// The taskbar of Windows always has its notification area.
+bool Form1Window::NotificationAreaAvailable() const { return true; }
+
+// The hidden application window stands for the program on the taskbar: a
+// tool window is not listed there.
+void Form1Window::KeepOffTaskbar(bool off) { SetToolWindowStyle(application_window_, off); }
+
+void Form1Window::SetTrayIcon(std::uint8_t action, std::string_view tip) {
+  TaskTrayMini1->SetIcon(action, tray_icon_, std::string(tip));
+}
+
+void Form1Window::ShowErrorBox(const std::string& caption, const std::string& text) {
+  win32::ShowErrorBox(window_, caption, text);
+}
+
+void Form1Window::ShowReadmeModal() {
+  if (readme_ != nullptr) readme_->ShowModalFor(window_);
+}
+
+bool Form1Window::ReadmeMinimized() const { return readme_ != nullptr && readme_->OpenAndMinimized(); }
+
+void Form1Window::RestoreReadme() {
+  if (readme_ != nullptr) readme_->BringBack();
 }
 
 }  // namespace numira::win32

@@ -1,92 +1,103 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 #pragma once
-// Kelto_ (Win32): the main window `Form1` (class TForm1), built from the
-// keypad table (ui/keypad_layout.h) as plain Win32 controls: the display
-// field, twenty push buttons, two glyph buttons and the check box on the
-// painted keypad panel `Panel1`, the history panel `Memo1` in `Panel2`.
-// Buttons and keys go to the engine through the tape; the message loop hands
-// every key to PreviewKey before the focused control (Kelto_keys.cpp).
-//
-// The window is also the program's frame (Kelto_window_state.cpp): its create
-// handler adds the tray icon, loads the settings and shows the window; every
-// show applies z-order and view and clears the engine; every close request
-// (and the end of the session) stores the settings first and is refused
-// when that fails.
+// Kelto_ (Win32): the main window `Form1` as plain Win32 controls.
+// Form1Window builds the display field, twenty push buttons, two glyph
+// buttons and the check box on the painted keypad panel `Panel1`, and the
+// history panel `Memo1` in `Panel2`, from the control table
+// (ui/keypad_layout.h); forwards their messages and the window's own (show,
+// restore, close, the end of the session, destroy) to TForm1 (ui/Kelto_.h),
+// which decides everything; and carries out what TForm1 asks through
+// Form1View. The message loop hands every key to PreviewKey before the
+// focused control (Kelto_keys.cpp).
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "core/calc.h"
-#include "core/tape.h"
-#include "ui/keypad_layout.h"
+#include "ui/Kelto_.h"
 #include "win32/TaskTrayMini.h"
 
 namespace numira::win32 {
 
-class TForm1 : public EngineSurroundings, public HistoryObserver {
- public:
-  // A hidden window owned by application_window, client 437 x 208.
-  explicit TForm1(HWND application_window);
-  ~TForm1() override;
-  TForm1(const TForm1&) = delete;
-  TForm1& operator=(const TForm1&) = delete;
+class TFormvajon;
 
-  // The program's main window: constructed, then FormCreate (an error in it
-  // is reported, and the window is shown all the same).
-  static std::unique_ptr<TForm1> Create(HWND application_window);
+// The main window as the settings see it: its outer rectangle.
+class WindowFrame : public SettingsWindow {
+ public:
+  explicit WindowFrame(HWND window) : window_(window) {}
+  std::int32_t Left() const override { return Rect().left; }
+  std::int32_t Top() const override { return Rect().top; }
+  std::int32_t OuterWidth() const override { return Rect().right - Rect().left; }
+  std::int32_t OuterHeight() const override { return Rect().bottom - Rect().top; }
+  void SetLeft(std::int32_t left) override { MoveTo(left, Top()); }
+  void SetTop(std::int32_t top) override { MoveTo(Left(), top); }
+
+ private:
+  RECT Rect() const;
+  void MoveTo(int left, int top);
+  HWND window_;
+};
+
+class Form1Window : public Form1View {
+ public:
+  // A hidden window owned by application_window, client 437 x 208, its
+  // tray icon in `tray` (which outlives it).
+  Form1Window(HWND application_window, TrayModule& tray);
+  ~Form1Window() override;
+  Form1Window(const Form1Window&) = delete;
+  Form1Window& operator=(const Form1Window&) = delete;
 
   HWND Handle() const { return window_; }
-  bool StayOnTop() const { return stay_on_top_; }
-  bool StandardView() const { return standard_view_; }
+  TForm1& Form() { return form_; }
+  // The readme window BitBtn2 opens; null: none (at the end of the program).
+  void SetReadmeWindow(TFormvajon* readme) { readme_ = readme; }
 
-  // Adds the tray icon, loads the settings and shows the window.
-  void FormCreate();
-  // Every hidden -> visible: z-order (ticking the box to match), view mode,
-  // cleared engine; the history stays.
-  void FormShow();
-  void ApplyViewMode();    // client 375 x 205 or 175 x 35
-  void edhyoujClick();     // focus back to "="
-  void edhyoujDblClick();  // flips the view mode, focus back to "="
-  void CheckBox1Click();   // the always-on-top switch
-  void BitBtn1Click();     // hides the window into the tray
-  void BitBtn2Click();     // the readme window, modally; focus to BitBtn2
-  void TaskTrayMini1MouseDown(TTaskTrayMini* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
-  // Stores the settings; a failing store throws and refuses the close.
-  void FormCloseQuery(bool& CanClose);
-  void FormDestroy();      // removes the tray icon
-
-  void Perform(Action action);
-  // Backspace, Home, Enter act (whatever modifiers); other keys do nothing.
-  void FormKeyDown(WPARAM virtual_key);
-  void FormKeyPress(wchar_t character);
-  // Ctrl+C / Ctrl+Insert: the history panel's selection when it has the
-  // focus and a selection, otherwise the display text.
-  void CopyToClipboard();
   // The window's key preview, for every queued message: true when the key
-  // is used up (focus movement, Enter on a push button, copy).
+  // is used up (focus movement, Enter on a push button, copy, paste).
   bool PreviewKey(const MSG& message);
 
-  // EngineSurroundings and HistoryObserver.
+  // Form1View.
   std::string DisplayText() const override;
   void SetDisplayText(const std::string& text) override;
   void AppendDisplayText(std::string_view text) override;
   void SetApplicationTitle(const std::string& title) override;
-  void FocusEquals() override;
-  void LineAppended(std::string_view line) override;
-  void LinesCleared() override;
+  void TapeLineAppended(std::string_view line) override;
+  void TapeCleared() override;
+  bool TapeHasSelection() const override;
+  void CopyTapeSelection() override;
+  void CopyText(const std::string& text) override;
+  std::string ClipboardText() const override;
+  void WarningSound() override;
+  bool CheckBoxTicked() const override;
+  void SetCheckBox(bool ticked) override;
+  const layout::ControlSpec* FocusedControl() const override;
+  void Focus(const layout::ControlSpec& control, FocusMove move) override;
+  void SetClientSize(int width, int height) override;
+  bool Visible() const override;
+  bool Minimized() const override;
+  void SetVisible(bool visible) override;
+  void Minimize() override;
+  void Restore() override;
+  void BringToFront() override;
+  void SetTopmost(bool topmost) override;
+  SettingsWindow& Frame() override { return frame_; }
+  std::vector<Monitor> Monitors() const override;
+  bool NotificationAreaAvailable() const override;
+  void KeepOffTaskbar(bool off) override;
+  void SetTrayIcon(std::uint8_t action, std::string_view tip) override;
+  void ShowErrorBox(const std::string& caption, const std::string& text) override;
+  void ShowReadmeModal() override;
+  bool ReadmeMinimized() const override;
+  void RestoreReadme() override;
 
   HWND edhyouj = nullptr;
   HWND btnwa = nullptr;
-  HWND BitBtn1 = nullptr;
-  HWND BitBtn2 = nullptr;
-  HWND CheckBox1 = nullptr;
   HWND Memo1 = nullptr;
+  HWND CheckBox1 = nullptr;
   std::unique_ptr<TTaskTrayMini> TaskTrayMini1;
 
  private:
@@ -94,30 +105,22 @@ class TForm1 : public EngineSurroundings, public HistoryObserver {
   static LRESULT CALLBACK DisplayFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void BuildControls();
+  layout::DockedPanels Docked() const;
   void DockHistoryPanel();
   void PaintPanels();
-  void Command(int id);
-  HWND Control(std::string_view name) const;
-  // The one place where an error that a handler lets through is caught and
-  // shown in the error box. Returns whether the handler completed.
-  bool RunHandler(const std::function<void()>& handler);
-  void MoveFocus(HWND from, const std::vector<HWND>& order, bool forward);
+  HWND ControlOf(const layout::ControlSpec& control) const;
 
   HWND application_window_;
   HWND window_ = nullptr;
-  Calculator engine_{*this};
-  Tape tape_{engine_, *this};
-  bool stay_on_top_ = false;
-  bool standard_view_ = true;
-  std::string application_title_ = Tape::kInitialTitle;
-  bool release_ends_double_click_ = false;
+  TForm1 form_{*this};
+  WindowFrame frame_{nullptr};
+  TFormvajon* readme_ = nullptr;
+  bool minimized_ = false;
   std::size_t memo_lines_ = 0;
   WNDPROC display_field_proc_ = nullptr;
   HWND last_focus_ = nullptr;  // the focused control while the window is inactive
   HWND tooltips_ = nullptr;
-  std::vector<HWND> controls_;      // one per keypad table row, in its order
-  std::vector<HWND> keypad_order_;  // `Panel1`'s controls the arrow keys walk
-  std::vector<HWND> tab_order_;
+  std::vector<HWND> controls_;  // one per row of the control table
   std::vector<HFONT> fonts_;
   std::vector<HBITMAP> glyphs_;
   HICON tray_icon_ = nullptr;

@@ -19,12 +19,18 @@ constexpr DWORD kRecordSize = NOTIFYICONDATAA_V1_SIZE;
 static_assert(sizeof(NOTIFYICONDATAA{}.szTip) >= kTipBytes);
 
 LRESULT CALLBACK CallbackWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  // The module travels in the creation parameter and stays with the window.
+  if (message == WM_NCCREATE) {
+    SetWindowLongPtrW(window, GWLP_USERDATA,
+                      reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams));
+  }
+  auto* module = reinterpret_cast<TrayModule*>(GetWindowLongPtrW(window, GWLP_USERDATA));
   switch (message) {
     case kTrayCallbackMessage:
-      TrayModule::Instance().Dispatch(wParam, lParam);
+      if (module != nullptr) module->Dispatch(wParam, lParam);
       return 0;
     case WM_DESTROY:
-      TrayModule::Instance().CallbackWindowDestroyed(window);
+      if (module != nullptr) module->CallbackWindowDestroyed(window);
       break;
     default:
       break;
@@ -45,7 +51,7 @@ std::string AnsiText(const std::string& utf8) {
 
 }  // namespace
 
-HWND TMyCallback::Create(HWND owner) {
+HWND TMyCallback::Create(HWND owner, TrayModule& module) {
   static const ATOM registered = [] {
     WNDCLASSW window_class{};
     window_class.lpfnWndProc = CallbackWindowProc;
@@ -55,16 +61,11 @@ HWND TMyCallback::Create(HWND owner) {
   }();
   (void)registered;
   return CreateWindowExW(0, kCallbackClass, L"", WS_CHILD, 0, 0, 0, 0, owner, nullptr,
-                         GetModuleHandleW(nullptr), nullptr);
-}
-
-TrayModule& TrayModule::Instance() {
-  static TrayModule module;
-  return module;
+                         GetModuleHandleW(nullptr), &module);
 }
 
 HWND TrayModule::CallbackWindowFor(HWND owner) {
-  if (callback_window_ == nullptr) callback_window_ = TMyCallback::Create(owner);
+  if (callback_window_ == nullptr) callback_window_ = TMyCallback::Create(owner, *this);
   return callback_window_;
 }
 
@@ -76,20 +77,20 @@ void TrayModule::Dispatch(WPARAM wParam, LPARAM lParam) {
   if (TTaskTrayMini* component = registry_.Find(wParam)) component->HandleMouseMessage(lParam);
 }
 
-TTaskTrayMini::TTaskTrayMini(HWND owner)
-    : owner_(owner), icon_id_(TrayModule::Instance().Register(this)), icon_data_(new NOTIFYICONDATAA{}) {
-  TrayModule::Instance().CallbackWindowFor(owner_);
+TTaskTrayMini::TTaskTrayMini(HWND owner, TrayModule& module)
+    : owner_(owner), module_(module), icon_id_(module.Register(this)), icon_data_(new NOTIFYICONDATAA{}) {
+  module_.CallbackWindowFor(owner_);
   icon_data_->cbSize = kRecordSize;
   icon_data_->uCallbackMessage = kTrayCallbackMessage;
   icon_data_->uID = static_cast<UINT>(icon_id_);
 }
 
-TTaskTrayMini::~TTaskTrayMini() { TrayModule::Instance().Forget(icon_id_); }
+TTaskTrayMini::~TTaskTrayMini() { module_.Forget(icon_id_); }
 
 void TTaskTrayMini::SetIcon(std::uint8_t action, HICON icon, const std::string& tip) {
   NOTIFYICONDATAA& record = *icon_data_;
   record.cbSize = kRecordSize;
-  record.hWnd = TrayModule::Instance().CallbackWindowFor(owner_);
+  record.hWnd = module_.CallbackWindowFor(owner_);
   record.uID = static_cast<UINT>(icon_id_);
   record.uFlags = kNifMessage | kNifIcon | kNifTip;
   record.hIcon = icon;

@@ -11,7 +11,8 @@
 // icon id in wParam. Ids come from the module's registry (ui/tray_dispatch.h):
 // 1, 2, 3, ... in order of construction, never reused.
 //
-//   TTaskTrayMini tray(form);
+//   TrayModule module;                          // one per program, made at its start
+//   TTaskTrayMini tray(form, module);
 //   tray.OnMouseDown = [](TTaskTrayMini*, TMouseButton, TShiftState, int, int) { ... };
 //   tray.SetIcon(kTrayAdd, icon, "Numira");   // ... and kTrayDelete at the end
 
@@ -33,23 +34,23 @@ class TTaskTrayMini;
 // coordinates.
 using TMouseEvent = std::function<void(TTaskTrayMini* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 
-// SetIcon actions. Any other value fills the record and calls nothing.
-inline constexpr std::uint8_t kTrayAdd = 0;
-inline constexpr std::uint8_t kTrayModify = 1;
-inline constexpr std::uint8_t kTrayDelete = 2;
+class TrayModule;
 
 // The callback window's class: a plain child window that handles one more
-// message, 1125.
+// message, 1125, for the module given.
 class TMyCallback {
  public:
   // The window, a zero-size child of owner.
-  static HWND Create(HWND owner);
+  static HWND Create(HWND owner, TrayModule& module);
 };
 
-// The module-wide state: the callback window and the id registry.
+// The module-wide state: the callback window and the id registry. The
+// program makes one at its start; it outlives every component.
 class TrayModule {
  public:
-  static TrayModule& Instance();
+  TrayModule() = default;
+  TrayModule(const TrayModule&) = delete;
+  TrayModule& operator=(const TrayModule&) = delete;
 
   // The live callback window, made as a child of owner when there is none
   // (at the first component, or again once the first owner is gone).
@@ -72,7 +73,7 @@ class TrayModule {
 class TTaskTrayMini {
  public:
   // owner is the window whose lifetime the component shares (the form).
-  explicit TTaskTrayMini(HWND owner);
+  TTaskTrayMini(HWND owner, TrayModule& module);
   // Frees the record only: the icon stays unless SetIcon(kTrayDelete) ran;
   // the registry entry stays, finding nothing, so the id is never reused.
   ~TTaskTrayMini();
@@ -105,6 +106,7 @@ class TTaskTrayMini {
   void HandleMouseMessage(LPARAM lParam);
 
   HWND owner_;
+  TrayModule& module_;
   int icon_id_;
   std::unique_ptr<NOTIFYICONDATAA> icon_data_;
 };

@@ -2,10 +2,10 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "win32/helupu_.h"
 
-#include <algorithm>
 #include <string>
+#include <vector>
 
-#include "ui/keypad_layout.h"
+#include "ui/helupu_.h"
 #include "ui/readme_text.h"
 #include "win32/message_loop.h"
 #include "win32/platform.h"
@@ -13,27 +13,30 @@
 
 namespace numira::win32 {
 
-TFormvajon* Formvajon = nullptr;
-
 namespace {
 
 constexpr wchar_t kReadmeClass[] = L"TFormvajon";
 constexpr DWORD kStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU;
 constexpr DWORD kExStyle = WS_EX_DLGMODALFRAME;
-constexpr int kDesignDpi = 96;
-constexpr int kDesignTextHeight = 15;
-constexpr int kDesignClientWidth = 526;
-constexpr int kDesignClientHeight = 539;
 
-// a * b / c rounded to the nearest integer, halves away from zero (all
-// positive here).
-int ScaleRounded(int a, int b, int c) { return static_cast<int>((2LL * a * b + c) / (2LL * c)); }
+ScreenRect RectOf(const RECT& rect) { return {rect.left, rect.top, rect.right, rect.bottom}; }
 
-RECT MonitorRectOf(HWND window) {
-  MONITORINFO info{};
-  info.cbSize = sizeof info;
-  GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info);
-  return info.rcMonitor;
+RECT WindowRect(HWND window) {
+  RECT rect{};
+  GetWindowRect(window, &rect);
+  return rect;
+}
+
+// The height of the font's characters (the cell without its internal
+// leading), as the font system really makes it.
+int TextHeight(HFONT font) {
+  HDC screen = GetDC(nullptr);
+  HGDIOBJ previous = SelectObject(screen, font);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen, &metrics);
+  SelectObject(screen, previous);
+  ReleaseDC(nullptr, screen);
+  return metrics.tmHeight - metrics.tmInternalLeading;
 }
 
 }  // namespace
@@ -50,33 +53,23 @@ TFormvajon::TFormvajon(HWND application_window) {
   }();
   (void)registered;
 
-  // Scaled once, here: the font follows the screen's resolution, the client
-  // area the text height the font really has.
   HDC screen = GetDC(nullptr);
   const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
-  font_ = CreateWindowsFont({"ＭＳ Ｐゴシック", ScaleRounded(kDesignTextHeight, dpi, kDesignDpi)});
-  HGDIOBJ previous = SelectObject(screen, font_);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(screen, &metrics);
-  SelectObject(screen, previous);
   ReleaseDC(nullptr, screen);
-  const int text_height = metrics.tmHeight - metrics.tmInternalLeading;
-  RECT outer{0, 0, kDesignClientWidth, kDesignClientHeight};
-  if (text_height > 0 && text_height != kDesignTextHeight) {
-    outer.right = ScaleRounded(kDesignClientWidth, text_height, kDesignTextHeight);
-    outer.bottom = ScaleRounded(kDesignClientHeight, text_height, kDesignTextHeight);
-  }
-  const int client_width = outer.right, client_height = outer.bottom;
-  AdjustWindowRectEx(&outer, kStyle, FALSE, kExStyle);
-
-  window_ = CreateWindowExW(kExStyle, kReadmeClass, L"Numira", kStyle, 0, 0, outer.right - outer.left,
-                            outer.bottom - outer.top, application_window, nullptr, GetModuleHandleW(nullptr), this);
+  ScaleFor(dpi);
+  const ScreenSize frame = FrameSize(dpi);
+  window_ = CreateWindowExW(kExStyle, kReadmeClass, Wide(readme::kCaption).c_str(), kStyle, 0, 0,
+                            client_.width + frame.width, client_.height + frame.height, application_window, nullptr,
+                            GetModuleHandleW(nullptr), this);
   // Unwrapped lines (the horizontal scroll bar reaches the long ones),
-  // read-only yet selectable; the only tab stop, so it has the focus.
+  // read-only yet selectable; the only tab stop, so it has the focus. It
+  // fills the client area from here on (WM_SIZE).
+  RECT client{};
+  GetClientRect(window_, &client);
   Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
                           WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | WS_HSCROLL | ES_MULTILINE |
                               ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
-                          0, 0, client_width, client_height, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+                          0, 0, client.right, client.bottom, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
   std::string text;
   for (const char* line : ReadmeText()) text += (text.empty() ? "" : "\r\n") + std::string(line);
@@ -86,6 +79,21 @@ TFormvajon::TFormvajon(HWND application_window) {
 TFormvajon::~TFormvajon() {
   DestroyWindow(window_);
   DeleteObject(font_);
+}
+
+void TFormvajon::ScaleFor(int dpi) {
+  HFONT previous = font_;
+  font_ = CreateWindowsFont({readme::kDesignFont.face, readme::FontHeight(dpi)});
+  const int text_height = TextHeight(font_);
+  client_ = readme::ClientSize(text_height > 0 ? text_height : readme::kDesignFont.pixel_height);
+  if (Memo1 != nullptr) SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), TRUE);
+  if (previous != nullptr) DeleteObject(previous);
+}
+
+ScreenSize TFormvajon::FrameSize(int dpi) const {
+  RECT outer{0, 0, 0, 0};
+  AdjustWindowRectExForDpi(&outer, kStyle, FALSE, kExStyle, static_cast<UINT>(dpi));
+  return {outer.right - outer.left, outer.bottom - outer.top};
 }
 
 LRESULT CALLBACK TFormvajon::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -105,6 +113,18 @@ LRESULT CALLBACK TFormvajon::WindowProc(HWND window, UINT message, WPARAM wParam
       }
       ShowWindow(window, SW_HIDE);
       return 0;
+    case WM_SIZE:
+      // The text field fills the client area, so every line and both scroll
+      // bars lie inside the window, whatever size it was given.
+      if (form != nullptr && form->Memo1 != nullptr && wParam != SIZE_MINIMIZED) {
+        MoveWindow(form->Memo1, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      }
+      return 0;
+    case WM_DPICHANGED:
+      // Moved onto a monitor of another resolution, or the resolution changed:
+      // scaled again, at the place the system suggests.
+      if (form != nullptr) form->ResolutionChanged(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_CTLCOLORSTATIC:
       // The read-only text on the window background, in the window-text colour.
       SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
@@ -120,23 +140,23 @@ LRESULT CALLBACK TFormvajon::WindowProc(HWND window, UINT message, WPARAM wParam
 }
 
 void TFormvajon::Place(HWND main_window) {
-  RECT frame{};
-  GetWindowRect(window_, &frame);
-  const int width = frame.right - frame.left, height = frame.bottom - frame.top;
-  const RECT target = MonitorRectOf(main_window);
-  int left = frame.left, top = frame.top;
-  if (!opened_before_) {
-    // Each half of the free space rounded toward zero.
-    left = target.left + (target.right - target.left - width) / 2;
-    top = target.top + (target.bottom - target.top - height) / 2;
-  } else if (MonitorFromWindow(window_, MONITOR_DEFAULTTONEAREST) !=
-             MonitorFromWindow(main_window, MONITOR_DEFAULTTONEAREST)) {
-    const RECT current = MonitorRectOf(window_);
-    left = std::min<int>(target.left + (frame.left - current.left), target.right - width);
-    top = std::min<int>(target.top + (frame.top - current.top), target.bottom - height);
-  }
-  SetWindowPos(window_, nullptr, left, top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+  const RECT outer = WindowRect(window_);
+  RECT client{};
+  GetClientRect(window_, &client);
+  const ScreenSize frame_size{outer.right - outer.left - client.right, outer.bottom - outer.top - client.bottom};
+  const std::vector<Monitor> monitors = DisplayMonitors();
+  const readme::Placement placement = readme::OpeningPlacement(!opened_before_, RectOf(outer), client_, frame_size,
+                                                               RectOf(WindowRect(main_window)), monitors);
+  const ScreenRect& frame = placement.frame;
+  SetWindowPos(window_, nullptr, frame.left, frame.top, frame.Width(), frame.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
   opened_before_ = true;
+}
+
+void TFormvajon::ResolutionChanged(int dpi, const RECT& suggested) {
+  ScaleFor(dpi);
+  const std::vector<Monitor> monitors = DisplayMonitors();
+  const ScreenRect frame = readme::FittedPlacement(RectOf(suggested), client_, FrameSize(dpi), monitors).frame;
+  SetWindowPos(window_, nullptr, frame.left, frame.top, frame.Width(), frame.Height(), SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void TFormvajon::ShowModalFor(HWND main_window) {
@@ -161,6 +181,14 @@ void TFormvajon::ShowModalFor(HWND main_window) {
     }
     DispatchQueuedMessage(message);
   }
+}
+
+bool TFormvajon::OpenAndMinimized() const { return open_ && IsIconic(window_); }
+
+void TFormvajon::BringBack() {
+  if (!open_) return;
+  if (IsIconic(window_)) ShowWindow(window_, SW_RESTORE);
+  SetForegroundWindow(window_);
 }
 
 }  // namespace numira::win32

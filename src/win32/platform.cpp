@@ -3,6 +3,7 @@
 #include "win32/platform.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "win32/wide_text.h"
 
@@ -13,9 +14,9 @@ void SetWindowTopmost(HWND window, bool topmost) {
   SetWindowPos(window, topmost ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void AddToolWindowStyle(HWND window) {
+void SetToolWindowStyle(HWND window, bool tool_window) {
   const LONG_PTR style = GetWindowLongPtrW(window, GWL_EXSTYLE);
-  SetWindowLongPtrW(window, GWL_EXSTYLE, style | WS_EX_TOOLWINDOW);
+  SetWindowLongPtrW(window, GWL_EXSTYLE, tool_window ? style | WS_EX_TOOLWINDOW : style & ~LONG_PTR{WS_EX_TOOLWINDOW});
 }
 
 HFONT CreateWindowsFont(const layout::FontSpec& font) {
@@ -30,24 +31,32 @@ HFONT CreateWindowsFont(const layout::FontSpec& font) {
 
 namespace {
 
+ScreenRect RectOf(const RECT& r) { return {r.left, r.top, r.right, r.bottom}; }
+
 BOOL CALLBACK AddMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM list) {
   MONITORINFO info{};
   info.cbSize = sizeof info;  // 40 bytes
   if (GetMonitorInfoW(monitor, &info)) {
-    const RECT& r = info.rcMonitor;
     // LPARAM carries the list through the enumeration's callback.
-    reinterpret_cast<std::vector<MonitorRect>*>(list)->push_back({r.left, r.top, r.right, r.bottom});
+    auto& monitors = *reinterpret_cast<std::vector<Monitor>*>(list);
+    const Monitor found{RectOf(info.rcMonitor), RectOf(info.rcWork)};
+    if (info.dwFlags & MONITORINFOF_PRIMARY) {
+      monitors.insert(monitors.begin(), found);
+    } else {
+      monitors.push_back(found);
+    }
   }
   return TRUE;
 }
 
 }  // namespace
 
-std::vector<MonitorRect> DisplayMonitors() {
-  std::vector<MonitorRect> monitors;
+std::vector<Monitor> DisplayMonitors() {
+  std::vector<Monitor> monitors;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&monitors));
   if (monitors.empty()) {
-    monitors.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    const ScreenRect screen{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    monitors.push_back({screen, screen});
   }
   return monitors;
 }
@@ -79,7 +88,8 @@ HBITMAP CreateGlyphBitmap(const XpmImage& glyph, COLORREF face) {
 }
 
 HICON LoadApplicationIcon(int size) {
-  // Resource 1 of the exe (kelto.rc), made from numira.xpm at build time.
+  // Resource 1 of the exe (kelto.rc), made at build time from the pictures
+  // drawn for 16, 24, 32 and 48 pixels.
   return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size,
                                        LR_DEFAULTCOLOR));
 }
@@ -99,6 +109,21 @@ void CopyTextToClipboard(HWND owner, const std::wstring& text) {
     if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
   }
   CloseClipboard();
+}
+
+std::wstring ClipboardUnicodeText(HWND owner) {
+  std::wstring text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data))) {
+      // Up to its closing NUL, and never past the memory block, whatever the
+      // program that put it there wrote.
+      text.assign(characters, wcsnlen(characters, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
 }
 
 std::wstring WindowText(HWND window) {

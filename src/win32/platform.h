@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "core/inifile_.h"
 #include "ui/keypad_layout.h"
+#include "ui/screen.h"
 #include "win32/xpm_image.h"
 
 namespace numira::win32 {
@@ -20,17 +20,19 @@ namespace numira::win32 {
 void SetWindowTopmost(HWND window, bool topmost);
 
 // Reads the window's extended style and writes it back with WS_EX_TOOLWINDOW
-// added, all other bits kept: the taskbar does not list a tool window.
-void AddToolWindowStyle(HWND window);
+// added (or taken away), all other bits kept: the taskbar does not list a
+// tool window.
+void SetToolWindowStyle(HWND window, bool tool_window);
 
 // The face at its character height in pixels (a negative LOGFONT height),
 // Japanese character set. The caller deletes it.
 HFONT CreateWindowsFont(const layout::FontSpec& font);
 
-// Every monitor's full rectangle (rcMonitor), in the order EnumDisplayMonitors
-// reports them; the primary screen (0, 0, SM_CXSCREEN, SM_CYSCREEN) when it
-// reports none.
-std::vector<MonitorRect> DisplayMonitors();
+// Every monitor's full rectangle (rcMonitor) and work area (rcWork), the
+// primary one first, the others in the order EnumDisplayMonitors reports
+// them; the primary screen (0, 0, SM_CXSCREEN, SM_CYSCREEN) when it reports
+// none.
+std::vector<Monitor> DisplayMonitors();
 
 // The 16 x 16 left half of a 32 x 16 glyph as a bitmap for a push button;
 // transparent pixels (the bottom-left colour) take the colour `face`.
@@ -45,6 +47,8 @@ void ShowErrorBox(HWND owner, const std::string& caption, const std::string& tex
 
 // Puts the text on the clipboard as Unicode text.
 void CopyTextToClipboard(HWND owner, const std::wstring& text);
+// The clipboard's Unicode text; empty when it has none or cannot be opened.
+std::wstring ClipboardUnicodeText(HWND owner);
 
 // The window's text.
 std::wstring WindowText(HWND window);

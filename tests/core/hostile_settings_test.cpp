@@ -109,7 +109,7 @@ TEST(HostileSettings, EmptyFileGivesDefaultsAndSaveFillsIt) {
   EXPECT_EQ(LoadedValues(path), kDefaults);
   EXPECT_EQ(ReadBytes(path), "");  // a load never writes
   EXPECT_EQ(SaveReportingError(path), "");
-  EXPECT_EQ(ReadBytes(path), kSavedSixLines);
+  EXPECT_EQ(ReadBytes(path), test_support::WithNewFileLineEnds(kSavedSixLines));
 }
 
 // 50 MB of random bytes (fixed seed): no section of ours in them, lines of

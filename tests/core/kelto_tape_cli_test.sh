@@ -95,6 +95,40 @@ history${tab}convert error-
 display${tab}convert error
 title${tab}電卓" -- -- '--'
 
+# Pastes: the number replaces the operand and writes no line until an
+# operator or "=" follows; a refused one leaves a 'refused' line and changes
+# nothing; its text keeps its blanks and line ends, "}}" stands for "}".
+# Texts beyond ASCII come on standard input, which passes bytes unchanged
+# everywhere (under Wine, arguments pass through the locale's code page).
+stdin='{PASTE:￥１２，３４５}+1=' expect paste-then-add "history${tab}12345+
+history${tab}1
+history${tab}=12,346.00000
+display${tab}12,346.00000
+title${tab}12,346.00000" -- --separators '.,'
+
+stdin=$'12+3={PASTE:  3.5\r\n}*{paste:(2,500)}=' expect paste-after-result "history${tab}12+
+history${tab}3
+history${tab}=15.00000
+history${tab}3.5*
+history${tab}-2500
+history${tab}=-8,750.00000
+display${tab}-8,750.00000
+title${tab}-8,750.00000" -- --separators '.,'
+
+stdin="{PASTE:1.5E3}9{PASTE:12 apples}{PASTE:a}}b}{PASTE:1"$'\t2\r\n'"}{PASTE:△${huge}}" \
+  expect paste-refused "refused${tab}1.5E3
+refused${tab}12 apples
+refused${tab}a}b
+refused${tab}1\x092\x0D\x0A
+error${tab}浮動小数点数のオーバーフロー.
+display${tab}${huge}
+title${tab}電卓" -- --separators '.,'
+unset stdin
+
+expect paste-decimal-comma "display${tab}1234,5
+title${tab}電卓" -- --separators ',.' '{PASTE:1.234,5}'
+
+expect_usage_error unclosed-paste '1{PASTE:2}}'
 expect_usage_error unknown-named-key '12{FOO}'
 expect_usage_error unclosed-brace '12{BS'
 expect_usage_error separators-too-long --separators ',. ' '1'

@@ -14,6 +14,7 @@
 #include "core/error_box_text.h"
 #include "core/numtext.h"
 #include "core/text_surroundings.h"
+#include "tape_fixture.h"
 
 namespace numira {
 namespace {
@@ -27,18 +28,7 @@ class RecordingObserver : public HistoryObserver {
   Lines seen;
 };
 
-class TapeTest : public ::testing::Test {
- protected:
-  void SetUp() override { engine.clia(); }
-
-  void Type(std::string_view keys) {
-    for (char c : keys) tape.TypeCharacter(static_cast<unsigned char>(c));
-  }
-
-  TextSurroundings out;
-  Calculator engine{out};
-  Tape tape{engine, out};
-};
+using TapeTest = TapeFixture;
 
 struct TapeExample {
   const char* keys;

@@ -10,7 +10,7 @@
 #   desktop_tools.sh SCENARIOS.sh PATH/TO/kelto NAME
 set -euo pipefail
 missing=()
-for tool in Xvfb openbox trayer xdotool wmctrl xprop xwininfo xclip; do
+for tool in Xvfb openbox trayer xdotool wmctrl xprop xwininfo xwd xclip xkbevd; do
   command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then
@@ -21,4 +21,14 @@ if [ ${#missing[@]} -gt 0 ]; then
   echo "SKIP: the end-to-end desktop needs ${missing[*]}"
   exit 77
 fi
-exec bash "$@"
+
+# The scenarios run from a copy in a folder of mode 0700, as a checkout in a
+# private home folder would be: a path back into this folder that the user
+# kelto runs as would need fails in every run, wherever the checkout sits.
+# The harness removes the copy when the scenario ends.
+scenarios=$1
+shift
+NUMIRA_E2E_PRIVATE_COPY=$(mktemp -d /tmp/numira-e2e-scripts.XXXXXX)
+export NUMIRA_E2E_PRIVATE_COPY
+cp "$(dirname "$scenarios")"/*.sh "$(dirname "$scenarios")"/*.py "$NUMIRA_E2E_PRIVATE_COPY/"
+exec bash "$NUMIRA_E2E_PRIVATE_COPY/$(basename "$scenarios")" "$@"

@@ -14,6 +14,9 @@
 #
 # When the harness runs as root, kelto runs as the unprivileged user nobody,
 # so that folder permissions apply to it (the read-only folder scenario).
+# That user reaches nothing of the checkout or the build folder, which may sit
+# in a private home folder: whatever it runs or reads is copied into the
+# scratch folder first (install_kelto, user_copy).
 
 set -euo pipefail
 
@@ -54,6 +57,8 @@ fail() {
 
 cleanup() {
   local i
+  # desktop_tools.sh runs the scenarios from a private copy of this folder.
+  [ -z "${NUMIRA_E2E_PRIVATE_COPY:-}" ] || rm -rf "$NUMIRA_E2E_PRIVATE_COPY"
   for ((i = ${#started_pids[@]} - 1; i >= 0; i--)); do
     kill "${started_pids[i]}" 2>/dev/null || true
   done
@@ -67,8 +72,11 @@ trap 'exit 130' INT TERM
 set -E
 trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 
+e2e_dir=$(dirname "${BASH_SOURCE[0]}")
 # The waits: poll, wait_until, wait_for_value, not.
-source "$(dirname "${BASH_SOURCE[0]}")/waits.sh"
+source "$e2e_dir/waits.sh"
+# put_on_clipboard, start_bell_listener, bells.
+source "$e2e_dir/paste_tools.sh"
 
 # expect_eq DESCRIPTION EXPECTED ACTUAL
 expect_eq() {
@@ -134,6 +142,22 @@ install_kelto() {
   cp "$KELTO" "$app_dir/kelto"
   chmod 700 "$scratch/runtime"
   if [ ${#as_user[@]} -gt 0 ]; then chown -R 65534:65534 "$app_dir" "$scratch/home" "$scratch/runtime"; fi
+  user_can test -x "$app_dir/kelto"
+}
+
+# user_copy NAME: copies the helper NAME of this folder to $scratch/NAME,
+# where the user kelto runs as can read it.
+user_copy() {
+  [ -f "$scratch/$1" ] || install -m 644 "$e2e_dir/$1" "$scratch/$1"
+  user_can test -r "$scratch/$1"
+}
+
+# user_can test -r|-x PATH: fails at once, naming the path, when the user
+# kelto runs as cannot reach it (rather than waiting out a limit for a
+# program that could never start).
+user_can() {
+  "${as_user[@]}" "$@" ||
+    fail "the user kelto runs as (${as_user[1]:-$(id -un)}) cannot reach $3"
 }
 
 # Starts kelto from its folder and waits for its main window to be viewable;
@@ -259,6 +283,19 @@ tray_icon() {
 }
 has_tray_icon() { [ -n "$(tray_icon)" ]; }
 
+# The sizes of the pictures in a window's _NET_WM_ICON, as "16x16 24x24 ...".
+wm_icon_sizes() {
+  xprop -id "$1" _NET_WM_ICON | sed -n 's/^.*Icon (\([0-9]*\) x \([0-9]*\)).*$/\1x\2/p' | tr '\n' ' ' | sed 's/ $//'
+}
+
+# tray_icon_shows PICTURE.xpm: the tray icon's window shows the picture (one
+# of src/app/resources) pixel for pixel.
+tray_icon_shows() {
+  local icon
+  icon=$(tray_icon) || return 1
+  xwd -silent -id "$icon" | /usr/bin/python3 -B "$e2e_dir/window_shows.py" "$1"
+}
+
 root_window() { xwininfo -root | awk '/Window id:/ { print $4; exit }'; }
 window_pid() { xprop -id "$1" _NET_WM_PID 2>/dev/null | sed -n 's/.*= *//p'; }
 
@@ -320,6 +357,15 @@ copy_with_ctrl_c() {
   clipboard
 }
 
+# Ctrl+C after a paste, then the clipboard's text. kelto takes its keys in
+# order, so once its copy has ended the xclip of put_on_clipboard, the paste
+# before it has read that xclip's text.
+copy_after_paste() {
+  press ctrl+c
+  wait_until "Ctrl+C takes the clipboard over" not running "$clipboard_server"
+  clipboard
+}
+
 # The text of a message box, as a user copies it on X11: a triple-click on the
 # text selects it all, and the selection is offered as PRIMARY. The text sits
 # right of the icon near the top; a few heights are tried, each given a
@@ -361,12 +407,11 @@ start_session_bus() {
 
 # Starts the test's StatusNotifierItem watcher and host (sni_host.py) and
 # waits until it owns its name; sets sni_pid. Items register into sni.log.
-# The script is copied beside kelto, where the user it runs as can read it.
 sni_host=$scratch/sni_host.py
 start_sni_host() {
-  [ -f "$sni_host" ] || install -m 644 "$(dirname "${BASH_SOURCE[0]}")/sni_host.py" "$sni_host"
+  user_copy sni_host.py
   : >"$scratch/sni.log"
-  "${as_user[@]}" /usr/bin/python3 "$sni_host" watch - >>"$scratch/sni.log" 2>>"$scratch/sni-host.log" &
+  "${as_user[@]}" /usr/bin/python3 -B "$sni_host" watch - >>"$scratch/sni.log" 2>>"$scratch/sni-host.log" &
   sni_pid=$!
   started_pids+=("$sni_pid")
   wait_limit=$start_limit wait_until "the StatusNotifierItem watcher is on the bus" grep -qx watcher "$scratch/sni.log"
@@ -379,7 +424,7 @@ stop_sni_host() {
 sni_items() { grep '^item ' "$scratch/sni.log" | cut -d' ' -f2-; }
 sni_item_count() { grep -c '^item ' "$scratch/sni.log" || true; }
 # A left click on kelto's item, as the host passes it on.
-activate_sni_item() { "${as_user[@]}" /usr/bin/python3 "$sni_host" activate "$(sni_items | tail -n 1 | cut -d' ' -f1)"; }
+activate_sni_item() { "${as_user[@]}" /usr/bin/python3 -B "$sni_host" activate "$(sni_items | tail -n 1 | cut -d' ' -f1)"; }
 
 # --- the user's locale -----------------------------------------------------------
 

@@ -9,7 +9,8 @@
 # scratch folder holding a copy of kelto.exe, so its settings file lands
 # there. The program is driven only from outside: xdotool for keys and
 # clicks, wmctrl for close requests, xprop / xwininfo for window state, xclip
-# for the clipboard. Everything started here is stopped on exit.
+# for the clipboard, xwd for what the screen shows. Everything started here
+# is stopped on exit.
 #
 # Waits are bounded polls (50 ms steps), never fixed sleeps.
 #
@@ -59,8 +60,10 @@ trap 'exit 130' INT TERM
 set -E
 trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 
-# The waits: poll, wait_until, wait_for_value, not.
+# The waits: poll, wait_until, wait_for_value, not; put_on_clipboard,
+# start_bell_listener, bells.
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/waits.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/paste_tools.sh"
 expect_eq() { [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"; }
 
 # --- the desktop and the prefix ---------------------------------------------
@@ -79,8 +82,10 @@ start_desktop() {
   started_pids+=("$!")
   wait_limit=$start_limit wait_until "openbox manages the screen" \
     sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'"
-  # A fixed width: tray clicks reach the program only then.
-  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >"$scratch/trayer.log" 2>&1 &
+  # A fixed width: tray clicks reach the program only then. A dock with a
+  # strut, as a taskbar is: the work area ends above it.
+  trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 --SetDockType true \
+    --SetPartialStrut true >"$scratch/trayer.log" 2>&1 &
   started_pids+=("$!")
   wait_limit=$start_limit wait_until "trayer takes the notification area" \
     sh -c "xprop -root -notype _NET_SUPPORTING_WM_CHECK >/dev/null && xdotool search --class trayer"
@@ -200,6 +205,14 @@ copied_display() {
   wait_until "the copy reaches the clipboard" not prints unchanged clipboard
   clipboard
 }
+# pasted_display TEXT KEY...: TEXT put on the clipboard, the keys pressed (a
+# paste among them), then the display.
+pasted_display() {
+  put_on_clipboard "$1"
+  shift
+  press "$@"
+  copied_display
+}
 # The whole tape: Tab to Memo1 (the fifth tab stop from "="), select all, copy.
 copied_tape() {
   printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
@@ -216,6 +229,12 @@ tray_icon() {
   [ -n "$panel" ] || return 1
   icon=$(xwininfo -id "$panel" -tree | awk '/"explorer.exe"/ { print $1; exit }')
   [ -n "$icon" ] && echo "$icon"
+}
+# tray_icon_shows PICTURE.xpm: the tray icon shows the picture pixel for pixel.
+tray_icon_shows() {
+  local icon
+  icon=$(tray_icon) || return 1
+  xwd -silent -id "$icon" | /usr/bin/python3 -B "$(dirname "${BASH_SOURCE[0]}")/../e2e/window_shows.py" "$1"
 }
 click_tray() {
   local icon

@@ -16,6 +16,8 @@ expect_eq "the standard view's client area" 375x205 "$(client_size "$main_window
 has_state "$main_window" _NET_WM_STATE_ABOVE && fail "a first start is not on top"
 [ -e "$settings" ] && fail "a start writes no settings file"
 has_state "$main_window" _NET_WM_STATE_SKIP_TASKBAR || fail "the program keeps off the taskbar"
+wait_until "the tray icon is docked in trayer" tray_icon
+wait_until "the tray icon shows the picture drawn for 16 pixels" tray_icon_shows "${NUMIRA_ICON_PICTURES:?}/numira16.xpm"
 xdotool mousemove --window "$main_window" 150 50  # over AC
 wait_until "AC shows its tooltip" tooltip_shows
 type_keys '12+3'
@@ -73,8 +75,9 @@ wmctrl -i -c "$main_window"
 expect_kelto_ends
 expect_eq "the settings' sections and keys" "[mainform] top left [formmein] stay waid" \
   "$(sed 's/=.*//' "$settings" | tr -d '\r' | xargs)"
-grep -qx 'stay=0' "$settings" || fail "stay=0 stored"
-grep -qx 'waid=1' "$settings" || fail "waid=1 stored"
+grep -qx $'stay=0\r' "$settings" || fail "stay=0 stored"
+grep -qx $'waid=1\r' "$settings" || fail "waid=1 stored"
+expect_eq "a new kelto.ini's lines that end in CR LF" 6 "$(grep -c $'\r$' "$settings")"
 
 echo "the compact view and always on top survive a restart"
 start_kelto
@@ -84,7 +87,7 @@ wait_for_value "the compact view" 175x35 client_size "$main_window"
 # beside the exe instead, as a second copy of the program would.
 wmctrl -i -c "$main_window"
 expect_kelto_ends
-sed -i 's/^stay=0/stay=1/; s/^top=.*/top=153/; s/^left=.*/left=325/' "$settings"
+sed -i 's/^stay=0/stay=1/; s/^top=[^\r]*/top=153/; s/^left=[^\r]*/left=325/' "$settings"
 start_kelto
 expect_eq "the compact view after a restart" 175x35 "$(client_size "$main_window")"
 wait_until "on top after a restart" has_state "$main_window" _NET_WM_STATE_ABOVE
@@ -104,6 +107,30 @@ wmctrl -i -c "$main_window"
 expect_kelto_ends
 expect_eq "the position comes back as it was loaded, frame and all" "top=153 left=325" \
   "$(grep -E '^(top|left)=' "$settings" | tr -d '\r' | xargs)"
+
+echo "paste: a text that is no number sounds the warning; Ctrl+V, and Shift+Insert with the tape focused, enter a number"
+start_bell_listener
+new_app_folder
+start_kelto
+# Wine takes the X clipboard in by a thread of its own, so a paste may still
+# read what kelto copied last. Before the refusal that is start_kelto's copy
+# of the empty display, no number either; a paste of a number replaces the
+# operand, so it is pressed again until the display shows the number.
+put_on_clipboard '1.5E3'
+press shift+Insert
+wait_until "the warning sounds" bells_rung 1
+expect_eq "the display after the refusal" "" "$(copied_display)"
+wait_for_value "￥１２，３４５ pasted with Ctrl+V" 12345 pasted_display '￥１２，３４５' ctrl+v
+type_keys '+1='
+wait_for_value "then +1=" 12,346.00000 copied_display
+type_keys '*'
+wait_for_value "(2,500) pasted with the tape focused" -2500 pasted_display $'  (2,500)\r\n' Tab Tab Tab Tab shift+Insert
+press space
+wait_for_value "Space on \"=\", where the paste left the focus" -30,865,000.00000 copied_display
+expect_eq "the tape, without a line of the pastes' own" \
+  $'12345+\n1\n=12,346.00000\n12,346.00000*\n-2500\n=-30,865,000.00000' "$(copied_tape)"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
 
 echo "the readme window: modal and centred"
 new_app_folder
@@ -145,7 +172,7 @@ xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
 wait_for_value "the compact view" 175x35 client_size "$main_window"
 "$WINE_RUN" wineboot --end-session >/dev/null 2>&1
 expect_kelto_ends
-grep -qx 'waid=0' "$settings" || fail "the session's end stores waid=0"
+grep -qx $'waid=0\r' "$settings" || fail "the session's end stores waid=0"
 
 echo "at 144 dpi the main window keeps its pixels and the readme window scales"
 for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
@@ -160,6 +187,45 @@ wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --nam
 readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
 # 15 x 144 / 96 = 22.5 -> a 23-pixel font; 526 x 539 times 23 / 15.
 expect_eq "the readme window at 144 dpi" 807x826 "$(client_size "$readme")"
+wmctrl -i -c "$readme"
+wait_until "the readme window closes" is_unmapped "$readme"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
+
+echo "at 192 dpi on 1280 x 1024 the readme window fits the screen: after Ctrl+End line 43 and the scroll bar show"
+for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
+  "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+done
+wineserver -k
+new_app_folder
+start_kelto
+click_at 55 183
+wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+# Scaled to 1052 x 1078 (a 30-pixel font), it is made to fit the work area:
+# the screen above trayer's 24-pixel panel.
+read -r x y < <(client_origin "$readme")
+size=$(client_size "$readme")
+w=${size%x*} h=${size#*x}
+((x >= 0 && y >= 0 && x + w <= 1280 && y + h <= 1000)) ||
+  fail "the readme window's client area $size at $x,$y leaves the work area"
+expect_eq "the readme window's width at 192 dpi" 1052 "$w"
+activate "$readme"
+xdotool key ctrl+End
+# The lowest line of text in sight, and the horizontal scroll bar below it,
+# read off the screen.
+readme_bottom() {
+  xwd -root -silent >"$scratch/screen.xwd"
+  python3 -B "$(dirname "$0")/readme_bottom.py" "$scratch/screen.xwd" "$x" "$y" "$w" "$h"
+}
+wait_until "the text field's lower edge and scroll bar are on the screen" readme_bottom
+read -r text_y bar < <(readme_bottom)
+((bar >= 16)) || fail "a horizontal scroll bar of $bar pixels"
+# Line 43 is that lowest line: clicked at its start, it is selected to its end.
+printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
+xdotool mousemove --window "$readme" 8 "$text_y" click 1 key shift+End ctrl+c
+wait_until "the copy reaches the clipboard" not prints unchanged clipboard
+expect_eq "the lowest line in sight" "2023/08/24 V4.2 iniフォームの位置をモニタ内に表示するようにした" "$(clipboard)"
 wmctrl -i -c "$readme"
 wait_until "the readme window closes" is_unmapped "$readme"
 wmctrl -i -c "$main_window"

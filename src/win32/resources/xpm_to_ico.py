@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 # SPDX-License-Identifier: MIT
 # SPDX-FileCopyrightText: Numira developers
-"""Writes the application icon (an XPM file) as a Windows .ico with a 32 x 32
-and a 16 x 16 image, 4 bits per pixel in the standard 16-colour palette; the
-16 x 16 image takes every second pixel. "None" pixels are transparent.
+"""Writes the application icon's hand-drawn pictures (XPM files, one per size)
+as one Windows .ico, an image per picture in the order given, 4 bits per pixel
+in the standard 16-colour palette. "None" pixels are transparent. Windows picks
+the image of the size it shows (LoadImage at the small-icon size takes the
+16 x 16 one), so no size is a reduction of another.
 
-usage: xpm_to_ico.py numira.xpm numira.ico
+usage: xpm_to_ico.py numira.ico PICTURE.xpm...
 """
 import re
 import struct
@@ -47,8 +49,9 @@ def icon_image(rows):
 
 
 def main():
-    rows = read_xpm(sys.argv[1])
-    images = [rows, [row[::2] for row in rows[::2]]]
+    if len(sys.argv) < 3:
+        sys.exit(__doc__)
+    images = [read_xpm(path) for path in sys.argv[2:]]
     data = [icon_image(r) for r in images]
     out = struct.pack("<HHH", 0, 1, len(data))
     offset = 6 + 16 * len(data)
@@ -56,7 +59,7 @@ def main():
         size = len(rows_of)
         out += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(blob), offset)
         offset += len(blob)
-    with open(sys.argv[2], "wb") as f:
+    with open(sys.argv[1], "wb") as f:
         f.write(out + b"".join(data))
 
 

@@ -1,0 +1,25 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
+#pragma once
+// Fonts asked for by their Windows faces, with the installed faces that
+// stand in for them.
+
+#include <QStringList>
+
+class QFont;
+
+namespace numira::platform {
+
+// The families to ask for a Windows face: the face itself first, then the
+// installed faces that stand in for it (IPA Gothic faces are metric-compatible
+// with the Windows Gothic faces):
+//   "MS UI Gothic", "ＭＳ Ｐゴシック" -> face, IPAPGothic, IPAGothic
+//   "ＭＳ ゴシック"                   -> face, IPAGothic, IPAPGothic
+//   "Small Fonts"                    -> face, DejaVu Sans, IPAPGothic
+// Any other face is asked for alone.
+QStringList FontFamilies(const QString& windows_face);
+
+// A font of the given Windows face at a character height in pixels.
+QFont WindowsFont(const QString& windows_face, int pixel_height);
+
+}  // namespace numira::platform

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+// SPDX-FileCopyrightText: Numira developers
+#pragma once
+// The window manager's side of a top-level window: the platform that reaches
+// it, the topmost band, the frame it adds, and following its own choice of
+// the band. The X11 pieces are in platform_x11.cpp.
+
+#include <QMargins>
+
+#include <functional>
+
+class QWidget;
+
+namespace numira::platform {
+
+// Chooses Qt's xcb platform when the session offers an X display (also under
+// XWayland) and no platform was chosen explicitly: window positions and the
+// stacking band need X11. Call before the application object is made.
+void PreferX11Platform();
+
+// Puts a top-level window into the topmost band or back into the normal one,
+// on the live window and without hiding it (SetWindowPos with HWND_TOPMOST /
+// HWND_NOTOPMOST). Before the window exists natively the flag is kept for it.
+void SetWindowTopmost(QWidget* window, bool topmost);
+
+// The frame and caption the window manager adds around a top-level window:
+// Qt's frame geometry once the window has been framed, before that the
+// manager's own estimate (_NET_FRAME_EXTENTS on request); zero margins where
+// neither is known (no window manager, or one that gives no estimate).
+QMargins FrameMargins(QWidget* window);
+
+// Calls changed(above) whenever the window manager puts the shown window into
+// the topmost band or takes it out (its window menu's "always on top"), so
+// the program can follow a choice made outside it.
+void FollowWindowManagerStaysOnTop(QWidget* window, std::function<void(bool above)> changed);
+
+}  // namespace numira::platform
