@@ -12,7 +12,7 @@
 #include <string>
 
 #include "core/file_access.h"
-#include "core/numtext.h"
+#include "core/integer_text.h"
 #include "core/profile.h"
 
 namespace numira {
