@@ -50,10 +50,11 @@ has_input_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(($1))" ]; }
 # it printed so far (often nothing, which an expected empty display matches)
 # would pass for its result. Each harness's fail calls this first: in a
 # subshell it hands the message to the scenario's own shell, which fails
-# with it once the subshell has ended.
+# with it once the subshell has ended. The first message is kept (the
+# subshells around the one that failed fail after it).
 fail_in_scenario_shell() {
   [ "$BASHPID" != "$$" ] || return 0
-  printf '%s\n' "$*" >"$scratch/subshell-failure"
+  [ -s "$scratch/subshell-failure" ] || printf '%s\n' "$*" >"$scratch/subshell-failure"
   kill -USR1 "$$"
   exit 1
 }
