@@ -151,6 +151,7 @@ void Form1Window::BuildControls() {
   // characters), and neither has the tape.
   SendMessageW(edhyouj, EM_SETLIMITTEXT, 0, 0);
   SendMessageW(Memo1, EM_SETLIMITTEXT, 0, 0);
+  CopyWaitsForClipboard(Memo1);
   SetWindowLongPtrW(edhyouj, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   display_field_proc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(edhyouj, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form1Window::DisplayFieldProc)));

@@ -71,6 +71,7 @@ TFormvajon::TFormvajon(HWND application_window) {
                               ES_READONLY | ES_AUTOHSCROLL | ES_AUTOVSCROLL,
                           0, 0, client.right, client.bottom, window_, nullptr, GetModuleHandleW(nullptr), nullptr);
   SendMessageW(Memo1, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+  CopyWaitsForClipboard(Memo1);
   std::string text;
   for (const char* line : ReadmeText()) text += (text.empty() ? "" : "\r\n") + std::string(line);
   SetWindowTextW(Memo1, Wide(text).c_str());

@@ -2,6 +2,8 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "win32/platform.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 #include <cwchar>
 
@@ -98,8 +100,47 @@ void ShowErrorBox(HWND owner, const std::string& caption, const std::string& tex
   MessageBoxW(owner, Wide(text).c_str(), Wide(caption).c_str(), MB_ICONSTOP | MB_OK);
 }
 
+namespace {
+
+// How long a copy or a paste waits while another program has the clipboard
+// open: a clipboard manager or viewer, or Wine's bridge to the X clipboard,
+// which opens it for each change of the X clipboard and each request for it,
+// closes it again within milliseconds (a tenth of a second on a busy
+// machine).
+constexpr ULONGLONG kClipboardPatienceMs = 1000;
+
+// OpenClipboard, tried again for a while when another program has the
+// clipboard open, where one try alone would drop the user's copy or paste.
+// Meanwhile the messages other programs send to this thread are answered:
+// the one holding the clipboard may be waiting on a window of this program
+// (EmptyClipboard tells the previous owner).
+bool OpenClipboardPatiently(HWND owner) {
+  const ULONGLONG deadline = GetTickCount64() + kClipboardPatienceMs;
+  while (!OpenClipboard(owner)) {
+    if (GetTickCount64() >= deadline) return false;
+    MsgWaitForMultipleObjectsEx(0, nullptr, 10, QS_SENDMESSAGE, 0);
+    MSG message;
+    PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+  return true;
+}
+
+// WM_COPY of an edit control (Ctrl+C in it, its menu's Copy): the selection
+// through CopyTextToClipboard, where the control's own copy would drop it
+// while another program has the clipboard open.
+LRESULT CALLBACK PatientCopyProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR) {
+  if (message != WM_COPY) return DefSubclassProc(edit, message, wParam, lParam);
+  DWORD start = 0, end = 0;
+  SendMessageW(edit, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+  const std::wstring text = WindowText(edit);
+  if (start < end && end <= text.size()) CopyTextToClipboard(edit, text.substr(start, end - start));
+  return 0;
+}
+
+}  // namespace
+
 void CopyTextToClipboard(HWND owner, const std::wstring& text) {
-  if (!OpenClipboard(owner)) return;
+  if (!OpenClipboardPatiently(owner)) return;
   EmptyClipboard();
   const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
   if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
@@ -113,7 +154,7 @@ void CopyTextToClipboard(HWND owner, const std::wstring& text) {
 
 std::wstring ClipboardUnicodeText(HWND owner) {
   std::wstring text;
-  if (!OpenClipboard(owner)) return text;
+  if (!OpenClipboardPatiently(owner)) return text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data))) {
       // Up to its closing NUL, and never past the memory block, whatever the
@@ -125,6 +166,8 @@ std::wstring ClipboardUnicodeText(HWND owner) {
   CloseClipboard();
   return text;
 }
+
+void CopyWaitsForClipboard(HWND edit) { SetWindowSubclass(edit, &PatientCopyProc, 0, 0); }
 
 std::wstring WindowText(HWND window) {
   std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');

@@ -45,10 +45,13 @@ HICON LoadApplicationIcon(int size);
 // title) as caption, `text` as shown.
 void ShowErrorBox(HWND owner, const std::string& caption, const std::string& text);
 
-// Puts the text on the clipboard as Unicode text.
+// Puts the text on the clipboard as Unicode text. Both wait up to a second
+// while another program has the clipboard open.
 void CopyTextToClipboard(HWND owner, const std::wstring& text);
 // The clipboard's Unicode text; empty when it has none or cannot be opened.
 std::wstring ClipboardUnicodeText(HWND owner);
+// Makes an edit control copy its selection with CopyTextToClipboard.
+void CopyWaitsForClipboard(HWND edit);
 
 // The window's text.
 std::wstring WindowText(HWND window);

@@ -44,6 +44,7 @@ fi
 step() { echo "- $*"; }
 
 fail() {
+  fail_in_scenario_shell "$*"
   echo "FAIL: $*" >&2
   local log
   for log in kelto xvfb openbox trayer sni-host; do
@@ -115,7 +116,12 @@ wm_ready_or_gone() {
 
 # Starts trayer and returns once it owns the notification area: a tray
 # manager announces itself with a MANAGER client message on the root window.
+# The log is emptied here, before xev starts: xev's own shell empties it only
+# once it runs, and on a busy machine that may come after the first look, so
+# that a second tray would be heard listening, and announcing itself, in the
+# log of the first.
 start_tray() {
+  : >"$scratch/xev.log"
   xev -root -event structure -event property >"$scratch/xev.log" 2>&1 &
   local listener=$!
   started_pids+=("$listener")
@@ -126,6 +132,7 @@ start_tray() {
   started_pids+=("$tray_pid")
   wait_limit=$start_limit wait_until "trayer takes the notification area" grep -q '(MANAGER)' "$scratch/xev.log"
   kill "$listener" 2>/dev/null || true
+  wait "$listener" 2>/dev/null || true
 }
 
 # Sets a property on the root window and looks for its notice in xev's log.
@@ -273,10 +280,11 @@ active_window() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# *//p'; }
 is_active() { [ "$(printf '0x%x' "$(active_window)")" = "$(printf '0x%x' "$1")" ]; }
 
 # Asks the window manager to activate (and, if minimized, restore) a window
-# and waits until it has the focus.
+# and waits until it has the focus, and with it the keys.
 activate() {
   wmctrl -i -a "$1"
   wait_until "window $1 gets the focus" is_active "$1"
+  wait_until "window $1 has the keyboard focus" has_input_focus "$1"
 }
 
 # --- the tray icon -----------------------------------------------------------
@@ -351,7 +359,7 @@ button_7=(23 50)
 
 # --- clipboard -----------------------------------------------------------------
 
-selection() { xclip -o -selection "$1" 2>/dev/null; }
+selection() { read_selection "$1"; }
 clipboard() { selection clipboard; }
 selection_is() { [ "$(selection "$1")" = "$2" ]; }
 selection_changed() { ! selection_is "$1" '<marker>'; }

@@ -15,7 +15,13 @@ put_on_clipboard() {
   started_pids+=("$clipboard_server")
   wait_until "xclip holds the clipboard" clipboard_holds "$(printf '%s' "$1")"
 }
-clipboard_holds() { [ "$(xclip -o -selection clipboard 2>/dev/null)" = "$1" ]; }
+clipboard_holds() { [ "$(read_selection clipboard)" = "$1" ]; }
+
+# read_selection NAME: the text of a selection (clipboard or primary). xclip
+# waits for the owner's answer without a limit; bounded, a read from an owner
+# that never answers fails the wait it belongs to, with its description,
+# instead of holding the scenario up until CTest ends it.
+read_selection() { timeout 5 xclip -o -selection "$1" 2>/dev/null; }
 
 # xkbevd writes a line into bells.log for every bell rung on the display. It
 # rings a bell of its own named ImAlive once it listens, which goes to a log

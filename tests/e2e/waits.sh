@@ -37,3 +37,25 @@ prints() {
 
 # not COMMAND...: succeeds when COMMAND fails (for the waits above).
 not() { ! "$@"; }
+
+# has_input_focus WINDOW: the top-level window holding X's keyboard focus is
+# WINDOW. The window manager marks a window active (_NET_ACTIVE_WINDOW) once
+# it has asked the program to take the focus; a program under Wine takes it
+# only when it has handled that request, and keys pressed in between go to
+# the window that still has the focus.
+has_input_focus() { [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(($1))" ]; }
+
+# A check that fails inside a command substitution or a pipeline, as in
+# expect_eq ... "$(copied_display)", would end only that subshell, and what
+# it printed so far (often nothing, which an expected empty display matches)
+# would pass for its result. Each harness's fail calls this first: in a
+# subshell it hands the message to the scenario's own shell, which fails
+# with it once the subshell has ended. The first message is kept (the
+# subshells around the one that failed fail after it).
+fail_in_scenario_shell() {
+  [ "$BASHPID" != "$$" ] || return 0
+  [ -s "$scratch/subshell-failure" ] || printf '%s\n' "$*" >"$scratch/subshell-failure"
+  kill -USR1 "$$"
+  exit 1
+}
+trap 'fail "$(cat "$scratch/subshell-failure")"' USR1

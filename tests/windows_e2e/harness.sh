@@ -30,8 +30,9 @@ main_window=""
 step() { echo "- $*"; }
 
 fail() {
+  fail_in_scenario_shell "$*"
   echo "FAIL: $*" >&2
-  for log in kelto xvfb openbox trayer; do
+  for log in kelto wine xvfb openbox trayer; do
     if [ -s "$scratch/$log.log" ]; then
       echo "--- $log's output:" >&2
       tail -n 20 "$scratch/$log.log" >&2
@@ -42,7 +43,7 @@ fail() {
 
 cleanup() {
   if [ -n "${WINEPREFIX:-}" ]; then
-    wineserver -k 2>/dev/null || true
+    timeout "$start_limit" wineserver -k 2>/dev/null || true
     # About 700 MB; the next run boots a fresh one in a few seconds.
     [ -n "${NUMIRA_E2E_KEEP_PREFIX:-}" ] || rm -rf "$WINEPREFIX" "$WINEPREFIX.lock"
   fi
@@ -95,10 +96,21 @@ start_desktop() {
 # any left from an earlier run (or from the core tests) are ended first.
 start_prefix() {
   export WINEPREFIX=$NUMIRA_WINEPREFIX WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  wineserver -k 2>/dev/null || true
+  timeout "$start_limit" wineserver -k 2>/dev/null || true
   # The runner boots a fresh prefix with the test prefix's settings (the
-  # Japanese faces mapped to the IPA fonts) before the first program.
-  "$WINE_RUN" cmd.exe /c exit >/dev/null 2>&1
+  # Japanese faces mapped to the IPA fonts) before the first program: some
+  # ten seconds on a busy machine.
+  wine_limit=$((2 * start_limit)) run_wine cmd.exe /c exit
+}
+
+# run_wine PROGRAM ARGUMENTS...: runs a program of the prefix (reg, wineboot)
+# to its end, its output in wine.log. Bounded: one that hangs fails the
+# scenario naming it, rather than running into CTest's limit without a word.
+run_wine() {
+  local limit=${wine_limit:-$start_limit} status=0
+  timeout "$limit" "$WINE_RUN" "$@" >>"$scratch/wine.log" 2>&1 || status=$?
+  ((status != 124)) || fail "$* under Wine did not end within $limit s"
+  ((status == 0)) || fail "$* under Wine: exit status $status"
 }
 
 # --- the program -------------------------------------------------------------
@@ -121,7 +133,7 @@ start_kelto() {
   wait_limit=$start_limit wait_until "the main window is mapped" is_viewable "$main_window"
   # Ready for keys once a Ctrl+C gets through: a key pressed while Wine is
   # still handing the focus over may reach no control at all.
-  printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
+  put_on_clipboard unchanged
   wait_until "the main window takes keys" copy_gets_through
 }
 copy_gets_through() {
@@ -180,6 +192,7 @@ has_state() { xprop -id "$1" _NET_WM_STATE | grep -q "$2"; }
 activate() {
   xdotool windowactivate "$1" 2>/dev/null || wmctrl -i -a "$1"
   wait_for_value "window $1 is active" "$(($1))" xdotool getactivewindow
+  wait_until "window $1 has the keyboard focus" has_input_focus "$1"
 }
 type_keys() {
   activate "$main_window"
@@ -195,12 +208,12 @@ click_at() {
 }
 
 # What Ctrl+C copies: the display, or the tape when it has the focus and a
-# selection.
-clipboard() { xclip -o -selection clipboard 2>/dev/null | tr -d '\r'; }
+# selection. The marker put on the clipboard first is in place before the key
+# goes: a plain `xclip` returns before its background copy has taken the
+# clipboard, which it may then take over from the program's copy.
+clipboard() { read_selection clipboard | tr -d '\r'; }
 copied_display() {
-  # xclip stays behind to serve the text until another owner takes over:
-  # it must not hold this function's output open.
-  printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
+  put_on_clipboard unchanged
   press ctrl+c
   wait_until "the copy reaches the clipboard" not prints unchanged clipboard
   clipboard
@@ -215,7 +228,7 @@ pasted_display() {
 }
 # The whole tape: Tab to Memo1 (the fifth tab stop from "="), select all, copy.
 copied_tape() {
-  printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
+  put_on_clipboard unchanged
   press Tab Tab Tab Tab ctrl+a ctrl+c
   wait_until "the copy reaches the clipboard" not prints unchanged clipboard
   clipboard

@@ -170,15 +170,13 @@ new_app_folder
 start_kelto
 xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
 wait_for_value "the compact view" 175x35 client_size "$main_window"
-"$WINE_RUN" wineboot --end-session >/dev/null 2>&1
+run_wine wineboot --end-session
 expect_kelto_ends
 grep -qx $'waid=0\r' "$settings" || fail "the session's end stores waid=0"
 
-# A box shown while Windows ends the session would hold it up for good.
-end_session_without_a_box() {
-  timeout "$start_limit" "$WINE_RUN" wineboot --end-session >/dev/null 2>&1 ||
-    fail "the end of the session did not complete"
-}
+# A box shown while Windows ends the session would hold it up for good, and
+# a window that refuses the end fails it: wineboot names each window's answer.
+end_session_without_a_box() { WINEDEBUG=+wineboot run_wine wineboot --end-session; }
 echo "the end of the session with a read-only settings file: kelto ends without a box, also from under the error box or the readme window"
 cp "$settings" "$scratch/settings.before"
 make_read_only "$settings"
@@ -202,9 +200,9 @@ cmp -s "$scratch/settings.before" "$settings" || fail "the read-only settings fi
 
 echo "at 144 dpi the main window keeps its pixels and the readme window scales"
 for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
-  "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f >/dev/null 2>&1
+  run_wine reg add "$key" /v LogPixels /t REG_DWORD /d 144 /f
 done
-wineserver -k  # the resolution is read when the prefix's processes start
+timeout "$start_limit" wineserver -k  # the resolution is read when the prefix's processes start
 new_app_folder
 start_kelto
 expect_eq "the main window at 144 dpi" 375x205 "$(client_size "$main_window")"
@@ -220,9 +218,9 @@ expect_kelto_ends
 
 echo "at 192 dpi on 1280 x 1024 the readme window fits the screen: after Ctrl+End line 43 and the scroll bar show"
 for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
-  "$WINE_RUN" reg add "$key" /v LogPixels /t REG_DWORD /d 192 /f >/dev/null 2>&1
+  run_wine reg add "$key" /v LogPixels /t REG_DWORD /d 192 /f
 done
-wineserver -k
+timeout "$start_limit" wineserver -k
 new_app_folder
 start_kelto
 click_at 55 183
@@ -248,7 +246,7 @@ wait_until "the text field's lower edge and scroll bar are on the screen" readme
 read -r text_y bar < <(readme_bottom)
 ((bar >= 16)) || fail "a horizontal scroll bar of $bar pixels"
 # Line 43 is that lowest line: clicked at its start, it is selected to its end.
-printf 'unchanged' | xclip -selection clipboard >/dev/null 2>&1
+put_on_clipboard unchanged
 xdotool mousemove --window "$readme" 8 "$text_y" click 1 key shift+End ctrl+c
 wait_until "the copy reaches the clipboard" not prints unchanged clipboard
 expect_eq "the lowest line in sight" "2023/08/24 V4.2 iniフォームの位置をモニタ内に表示するようにした" "$(clipboard)"
