@@ -36,9 +36,10 @@
 // from /proc, then asks the window to close (WM_DELETE_WINDOW, so the program
 // runs its ordinary close path) and waits for the process to end; SIGTERM and
 // SIGKILL follow when it does not. Output is one line on stdout, with the CPU
-// time the program had used when its window became viewable:
+// time the program had used when its window became viewable and when its
+// first paint was seen:
 //
-//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207
+//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207 paint_cpu_ms 33.540
 //
 // Exit status: 0 measured, 1 the program ended or timed out before mapping
 // and painting a window, 2 usage or X connection error (or no DAMAGE
@@ -339,9 +340,11 @@ int Measure(Display* display, const Options& options) {
   // time each first showed drawn content.
   std::map<Window, Damage> damages;
   std::map<Window, double> painted_at;
+  std::map<Window, double> painted_cpu_at;
   std::optional<double> mapped_ms;
   std::optional<double> painted_ms;
   double cpu_ms = 0;
+  double paint_cpu_ms = 0;
   Window mapped_window = None;
 
   // Asks the server which candidates are viewable now; the first of the
@@ -377,9 +380,11 @@ int Measure(Display* display, const Options& options) {
   const auto check_paint = [&](Window window) {
     if (!painted_at.contains(window) && ShowsContent(display, window)) {
       painted_at[window] = NowMs() - start_ms;
+      painted_cpu_at[window] = CpuMs(pid);
     }
     if (mapped_ms && !painted_ms && painted_at.contains(mapped_window)) {
       painted_ms = painted_at[mapped_window];
+      paint_cpu_ms = painted_cpu_at[mapped_window];
     }
   };
 
@@ -439,8 +444,8 @@ int Measure(Display* display, const Options& options) {
     return 1;
   }
   const Memory memory = ReadMemory(pid);
-  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f paint_ms %.3f\n", *mapped_ms,
-              memory.rss_kib, memory.hwm_kib, cpu_ms, *painted_ms);
+  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f paint_ms %.3f paint_cpu_ms %.3f\n", *mapped_ms,
+              memory.rss_kib, memory.hwm_kib, cpu_ms, *painted_ms, paint_cpu_ms);
   std::fflush(stdout);
 
   if (!options.keep_running) EndProgram(display, mapped_window, pid, pid_fd);

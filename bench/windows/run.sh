@@ -13,7 +13,7 @@ top=$(cd "$(dirname "$0")/../.." && pwd)
 runs=10
 if [ "${1:-}" = -n ]; then runs=$2; shift 2; fi
 build=$(cd "${1:-${NUMIRA_WINDOWS_BUILD_DIR:-$top/build-windows}}" && pwd)
-kelto=$build/src/win32/kelto.exe
+kelto=$build/kelto.exe
 bare=$build/bench/windows/bare_window.exe
 export NUMIRA_WINEPREFIX=$build/wineprefix-bench WINEPREFIX=$build/wineprefix-bench WINEDEBUG=-all
 scratch=$(mktemp -d /tmp/numira-wine-bench.XXXXXX)
