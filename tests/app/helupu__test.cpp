@@ -19,6 +19,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/fonts.h"
+
 namespace numira {
 namespace {
 
@@ -39,7 +41,8 @@ TEST(ReadmeWindow, IsAFixedDialogWithReadOnlyUnwrappedText) {
   EXPECT_TRUE(flags & Qt::WindowCloseButtonHint);
   EXPECT_TRUE(flags & Qt::WindowSystemMenuHint);
 
-  EXPECT_EQ(window.font().families().value(0), "ＭＳ Ｐゴシック");
+  // "ＭＳ Ｐゴシック", as this machine draws it.
+  EXPECT_EQ(window.font().families().value(0), platform::InstalledFontFamily(QStringLiteral("ＭＳ Ｐゴシック")));
   // The offscreen screen has 96 dpi: the window is as it was laid out.
   EXPECT_EQ(window.font().pixelSize(), 15);
   const QSize client(526, 539);
