@@ -120,8 +120,7 @@ void Form1Widget::BuildControls() {
         auto* button = new QPushButton(caption, container);
         button->setAutoDefault(false);
         if (row.glyph != nullptr) {
-          const QString resource = QStringLiteral(":/numira/") + QString::fromUtf8(row.glyph);
-          button->setIcon(platform::GlyphIcon(platform::LoadXpm(resource)));
+          button->setIcon(platform::GlyphIcon(platform::GlyphPicture(row.glyph)));
           button->setIconSize(QSize(16, 16));
         }
         control = button;

@@ -33,10 +33,12 @@
 
 #include "app/Kelto_.h"
 #include "app/TaskTrayMini.h"
+#include "app/application_icon.h"
 #include "app/display_field.h"
 #include "app/fonts.h"
 #include "app/form_settings.h"
 #include "app/history_view.h"
+#include "app/images.h"
 #include "ui/keypad_layout.h"
 
 // Readable failure messages for Qt strings and lists of them.
@@ -289,7 +291,7 @@ TEST_F(KeltoLayout, DoubleClickOnTheDisplaySwitchesTheClientSizeAndThePanelsFoll
 }
 
 TEST_F(KeltoLayout, GlyphsAreTransparentWhereTheBitmapIsOlive) {
-  const QImage arrow(":/numira/glyph_minimize.xpm");
+  const QImage arrow = platform::GlyphPicture("glyph_minimize.xpm");
   ASSERT_EQ(arrow.size(), QSize(32, 16));
   ASSERT_EQ(arrow.pixelColor(0, 15), QColor(128, 128, 0));
   const QImage shown = form_->BitBtn1->icon().pixmap(16, 16).toImage();
@@ -301,7 +303,7 @@ TEST_F(KeltoLayout, GlyphsAreTransparentWhereTheBitmapIsOlive) {
   const QImage book = form_->BitBtn2->icon().pixmap(16, 16).toImage();
   EXPECT_EQ(book.pixelColor(0, 15).alpha(), 0);
 
-  const QImage icon(":/numira/numira.xpm");
+  const QImage icon = DrawnIconPicture(32);
   ASSERT_EQ(icon.size(), QSize(32, 32));
   EXPECT_EQ(icon.pixelColor(0, 0).alpha(), 0);
   EXPECT_EQ(icon.pixelColor(15, 20), QColor(0, 255, 255));  // the body
