@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QSessionManager>
 #include <QShowEvent>
-#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -22,6 +21,7 @@
 #include "app/application_icon.h"
 #include "app/display_field.h"
 #include "app/error_box.h"
+#include "app/first_frame.h"
 #include "app/fonts.h"
 #include "app/history_view.h"
 #include "app/images.h"
@@ -179,14 +179,20 @@ void Form1Widget::DockPanels() {
 
 void Form1Widget::StartAsMainWindow() {
   QApplication::setWindowIcon(ApplicationIcon());
+  // The window manager works out the frame meanwhile, which the settings'
+  // monitor rule measures before the show.
+  platform::PrepareFirstShow(this);
+  starting_ = true;
   form_.Start();
+  starting_ = false;
+  if (tray_tip_after_show_) SetTrayIcon(kTrayAdd, *std::exchange(tray_tip_after_show_, std::nullopt));
   // Closing this window ends the program; another window closing (the readme
   // window, an error box) never does, even while this one is in the tray.
   main_window_ = true;
   QGuiApplication::setQuitOnLastWindowClosed(false);
-  // Watched from the first turn of the event loop, off the way to the first
-  // map; the look then catches a change made before the watch began.
-  QTimer::singleShot(0, this, [this] {
+  // Watched once the window has been drawn, off the way to its first paint;
+  // the look then catches a change made before the watch began.
+  AfterFirstFrame(this, this, [this] {
     platform::WatchNotificationArea(this, [this] { form_.NotificationAreaChanged(); });
     form_.NotificationAreaChanged();
   });
@@ -325,6 +331,14 @@ bool Form1Widget::NotificationAreaAvailable() const { return platform::Notificat
 void Form1Widget::KeepOffTaskbar(bool off) { taskbar_.KeepOff(off); }
 
 void Form1Widget::SetTrayIcon(std::uint8_t action, std::string_view tip) {
+  // At the start the icon goes to the notification area just after the
+  // window's show, still before its first frame: Qt's tray icon waits on the
+  // X server and the session bus several times while it docks, and the
+  // window's map need not wait for that.
+  if (starting_ && action == kTrayAdd) {
+    tray_tip_after_show_ = std::string(tip);
+    return;
+  }
   TaskTrayMini1->SetIcon(action, TrayIcon(), FromUtf8(tip));
 }
 

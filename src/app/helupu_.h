@@ -65,9 +65,9 @@ class TFormvajon : public QDialog {
 
 // Makes the program's readme window `Formvajon` over the main window and owns
 // it. Building the window and its text takes a few milliseconds that the
-// main window's first paint need not wait for, so it is made on the turn of
-// the event loop after that paint, or earlier when Make() asks for it (an
-// opening before the first paint still finds the window).
+// main window's first paint need not wait for, so it is made after that
+// paint (app/first_frame.h), or earlier when Make() asks for it (an opening
+// before the first paint still finds the window).
 class ReadmeWindowMaker : public QObject {
  public:
   explicit ReadmeWindowMaker(QWidget* mainWindow);
@@ -78,9 +78,6 @@ class ReadmeWindowMaker : public QObject {
   TFormvajon* Make();
   // The window once made; null before that.
   TFormvajon* Window() const { return window_.get(); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* main_window_;

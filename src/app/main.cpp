@@ -4,15 +4,17 @@
 // module with its id registry), the main window is created (its create
 // handler adds the tray icon, loads the settings and shows it; the
 // application title starts as "電卓"), the readme window is created hidden
-// (just after the main window's first paint), the program keeps off the
-// taskbar while a notification area holds its icon, the event loop runs, and
-// at the end the readme window goes before the main window.
+// (just after the main window's first paint, as the session-end store and
+// the watches of the desktop are set up: app/first_frame.h), the program
+// keeps off the taskbar while a notification area holds its icon, the event
+// loop runs, and at the end the readme window goes before the main window.
 
 #include <QApplication>
 #include <QLocale>
 #include <memory>
 
 #include "app/Kelto_.h"
+#include "app/first_frame.h"
 #include "app/graphical_session.h"
 #include "app/helupu_.h"
 #include "app/qt_texts.h"
@@ -42,10 +44,15 @@ int main(int argc, char** argv) {
   Form1->StartAsMainWindow();
   // Nothing is parsed or formatted before the event loop runs.
   Form1->Form().History().SetSeparators(separators);
-  numira::SessionEndWatch session_end(*Form1);
+  // Kept from the window's first frame on: nothing to store changes before.
+  std::unique_ptr<numira::SessionEndWatch> session_end;
+  numira::AfterFirstFrame(Form1.get(), Form1.get(), [&] {
+    session_end = std::make_unique<numira::SessionEndWatch>(*Form1);
+  });
   Formvajon = std::make_unique<numira::ReadmeWindowMaker>(Form1.get());
   Form1->Form().ProgramStarted();
   const int result = QApplication::exec();
+  session_end.reset();
   Formvajon.reset();
   Form1.reset();
   return result;

@@ -29,6 +29,11 @@ void ClearStaleIconicStart(QWindow* window);
 // when it supports no such request or does not answer.
 QMargins FrameExtents(QWidget* window);
 
+// Readies a window that is about to be shown: makes its X window, interns
+// the atoms its show needs, and asks the window manager for its frame
+// estimate without waiting for the answer, which FrameExtents then finds.
+void PrepareToShow(QWidget* window);
+
 // Calls changed (on the GUI thread) whenever an XEmbed notification area
 // takes or gives up the tray selection, for as long as context lives.
 void WatchTrayManager(QObject* context, std::function<void()> changed);
