@@ -14,6 +14,7 @@
 #include <memory>
 
 #include "app/Kelto_.h"
+#include "app/accessibility_bus.h"
 #include "app/first_frame.h"
 #include "app/graphical_session.h"
 #include "app/helupu_.h"
@@ -31,6 +32,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Numira"));
   QGuiApplication::setDesktopFileName(QStringLiteral("numira"));
   QApplication app(argc, argv);
+  numira::NoteAccessibilityBridge();
   numira::LoadQtTexts(QLocale());
   const numira::Separators separators = numira::LoadSeparators();
   numira::QtTrayShell tray_shell;
@@ -48,6 +50,7 @@ int main(int argc, char** argv) {
   std::unique_ptr<numira::SessionEndWatch> session_end;
   numira::AfterFirstFrame(Form1.get(), Form1.get(), [&] {
     session_end = std::make_unique<numira::SessionEndWatch>(*Form1);
+    numira::FollowAccessibilityBus(Form1.get());
   });
   Formvajon = std::make_unique<numira::ReadmeWindowMaker>(Form1.get());
   Form1->Form().ProgramStarted();
