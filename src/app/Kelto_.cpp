@@ -6,6 +6,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -66,6 +67,9 @@ Form1Widget::Form1Widget(Form1Surroundings surroundings, QWidget* parent)
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(layout::kCaption));
   setFont(platform::WindowsFont(QString::fromUtf8(layout::kWindowFont.face), layout::kWindowFont.pixel_height));
+  // The window manager works out the frame while the controls are built: the
+  // settings' monitor rule measures it before the first show.
+  platform::PrepareFirstShow(this);
 
   // Button-face background, black text everywhere.
   QPalette colours = palette();
@@ -179,12 +183,16 @@ void Form1Widget::DockPanels() {
 
 void Form1Widget::StartAsMainWindow() {
   QApplication::setWindowIcon(ApplicationIcon());
-  // The window manager works out the frame meanwhile, which the settings'
-  // monitor rule measures before the show.
-  platform::PrepareFirstShow(this);
   starting_ = true;
   form_.Start();
   starting_ = false;
+  // While the window manager maps the window, the fonts of its first frame
+  // are loaded (each caption laid out once in its control's font), rather
+  // than in the paint that the map's expose starts.
+  for (const ControlSpec& row : layout::Controls()) {
+    QFontMetrics(ControlOf(row)->font()).horizontalAdvance(QString::fromUtf8(row.caption));
+  }
+  // The icon the create handler asked for (SetTrayIcon).
   if (tray_tip_after_show_) SetTrayIcon(kTrayAdd, *std::exchange(tray_tip_after_show_, std::nullopt));
   // Closing this window ends the program; another window closing (the readme
   // window, an error box) never does, even while this one is in the tray.

@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/first_frame.h"
 #include "app/fonts.h"
 #include "app/form_settings.h"
 #include "ui/readme_text.h"
@@ -136,9 +135,7 @@ void TFormvajon::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {
-  AfterFirstFrame(main_window_, this, [this] { Make(); });
-}
+ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {}
 
 TFormvajon* ReadmeWindowMaker::Make() {
   if (window_ == nullptr) window_ = std::make_unique<TFormvajon>(main_window_);

@@ -3,11 +3,12 @@
 // Numira's start sequence: the modules start (locale separators, the tray
 // module with its id registry), the main window is created (its create
 // handler adds the tray icon, loads the settings and shows it; the
-// application title starts as "電卓"), the readme window is created hidden
-// (just after the main window's first paint, as the session-end store and
-// the watches of the desktop are set up: app/first_frame.h), the program
-// keeps off the taskbar while a notification area holds its icon, the event
-// loop runs, and at the end the readme window goes before the main window.
+// application title starts as "電卓"), the readme window's maker is set up
+// (the window itself is made at its first opening), the program keeps off
+// the taskbar while a notification area holds its icon, the event loop runs
+// (the session-end store and the watches of the desktop start after the main
+// window's first paint: app/first_frame.h), and at the end the readme window
+// goes before the main window.
 
 #include <QApplication>
 #include <QLocale>

@@ -85,9 +85,12 @@ std::vector<Item> PropertyItems(xcb_connection_t* connection, xcb_window_t windo
 // The root window of the window's own screen, asked of the server once per
 // window (a window stays on its screen).
 xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window) {
+  const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+  xcb_window_t root = screens.data->root;
+  // One screen (however many monitors): its root, without asking.
+  if (screens.rem == 1) return root;
   static std::map<xcb_window_t, xcb_window_t> roots;
   if (const auto known = roots.find(window); known != roots.end()) return known->second;
-  xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
   if (xcb_get_geometry_reply_t* geometry =
           xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr)) {
     root = geometry->root;
@@ -115,23 +118,21 @@ void SendToWindowManager(xcb_connection_t* connection, xcb_window_t window, xcb_
   xcb_flush(connection);
 }
 
-// The windows asked about their frame (_NET_REQUEST_FRAME_EXTENTS) already.
-std::set<xcb_window_t>& FrameExtentsAsked() {
+// Asks the window manager for its estimate of the window's frame
+// (_NET_REQUEST_FRAME_EXTENTS), once per window; a manager that knows no
+// such request ignores it.
+void AskFrameExtents(xcb_connection_t* connection, xcb_window_t window) {
   static std::set<xcb_window_t> asked;
-  return asked;
+  if (!asked.insert(window).second) return;
+  SendToWindowManager(connection, window, InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS"), {});
 }
 
-// Asks the window manager for its estimate of the window's frame, unless it
-// supports no such request; true when asked.
-bool AskFrameExtents(xcb_connection_t* connection, xcb_window_t window) {
-  if (FrameExtentsAsked().contains(window)) return true;
-  const xcb_atom_t supported_atom = InternAtom(connection, "_NET_SUPPORTED");
-  const xcb_atom_t request_atom = InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-  const auto supported = PropertyItems<xcb_atom_t>(connection, RootOf(connection, window), supported_atom, XCB_ATOM_ATOM);
-  if (std::find(supported.begin(), supported.end(), request_atom) == supported.end()) return false;
-  SendToWindowManager(connection, window, request_atom, {});
-  FrameExtentsAsked().insert(window);
-  return true;
+// Whether the window manager answers that request (_NET_SUPPORTED).
+bool EstimatesFrames(xcb_connection_t* connection, xcb_window_t window) {
+  const auto supported = PropertyItems<xcb_atom_t>(connection, RootOf(connection, window),
+                                                   InternAtom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
+  return std::find(supported.begin(), supported.end(), InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS")) !=
+         supported.end();
 }
 
 // Sees the property changes of watched windows among the X events Qt reads,
@@ -285,7 +286,8 @@ QMargins FrameExtents(QWidget* window) {
   std::vector<std::uint32_t> extents = read();
 
   if (extents.size() < 4 && !window->isVisible()) {
-    if (!AskFrameExtents(connection, id)) return {};
+    if (!EstimatesFrames(connection, id)) return {};
+    AskFrameExtents(connection, id);
     // The manager answers by setting the property, within a moment on a
     // working desktop; a manager that does not answer costs at most this.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
@@ -307,11 +309,7 @@ void PrepareToShow(QWidget* window) {
   // reply would come only after that work.
   InternAtoms(connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE", "WM_STATE",
                            "_NET_FRAME_EXTENTS", "_NET_REQUEST_FRAME_EXTENTS", "_NET_SUPPORTED"});
-  const auto id = static_cast<xcb_window_t>(window->winId());
-  if (PropertyItems<std::uint32_t>(connection, id, InternAtom(connection, "_NET_FRAME_EXTENTS"), XCB_ATOM_CARDINAL)
-          .size() < 4) {
-    AskFrameExtents(connection, id);
-  }
+  AskFrameExtents(connection, static_cast<xcb_window_t>(window->winId()));
 }
 
 void WatchTrayManager(QObject* context, std::function<void()> changed) {
