@@ -4,7 +4,7 @@
 // top-level window is viewable and until that window's content is drawn, then
 // how much memory it holds a moment later.
 //
-//   first_map [--settle MS] [--timeout MS] [--keep-running] PROGRAM [ARGS...]
+//   first_map [--settle MS] [--timeout MS] [--keep-running] [--map-only] PROGRAM [ARGS...]
 //   first_map --wait-wm [--timeout MS]     waits until a window manager runs
 //   first_map --wait-tray [--timeout MS]   waits until a tray host owns the
 //                                          notification-area selection
@@ -40,6 +40,9 @@
 // first paint was seen:
 //
 //   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207 paint_cpu_ms 33.540
+//
+// --map-only ends the wait at the map, for a window whose content may be one
+// colour (a bare window under Wine): the line then has no paint figures.
 //
 // Exit status: 0 measured, 1 the program ended or timed out before mapping
 // and painting a window, 2 usage or X connection error (or no DAMAGE
@@ -172,13 +175,14 @@ struct Options {
   double settle_ms = 1000;
   double timeout_ms = 20000;
   bool keep_running = false;
+  bool map_only = false;
   enum class Mode { Measure, WaitWindowManager, WaitTray } mode = Mode::Measure;
   std::vector<char*> command;
 };
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: first_map [--settle MS] [--timeout MS] [--keep-running] PROGRAM [ARGS...]\n"
+               "usage: first_map [--settle MS] [--timeout MS] [--keep-running] [--map-only] PROGRAM [ARGS...]\n"
                "       first_map --wait-wm [--timeout MS]\n"
                "       first_map --wait-tray [--timeout MS]\n");
   return 2;
@@ -200,6 +204,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       (arg == "--settle" ? options.settle_ms : options.timeout_ms) = value;
     } else if (arg == "--keep-running") {
       options.keep_running = true;
+    } else if (arg == "--map-only") {
+      options.map_only = true;
     } else if (arg == "--wait-wm") {
       options.mode = Options::Mode::WaitWindowManager;
     } else if (arg == "--wait-tray") {
@@ -389,7 +395,7 @@ int Measure(Display* display, const Options& options) {
   };
 
   const double deadline = start_ms + options.timeout_ms;
-  while (!mapped_ms || !painted_ms) {
+  while (!mapped_ms || (!painted_ms && !options.map_only)) {
     const Wake wake = WaitForEvents(display, pid_fd, deadline);
     if (wake != Wake::Events) {
       std::fprintf(stderr, "first_map: %s before a window was %s\n",
@@ -444,8 +450,9 @@ int Measure(Display* display, const Options& options) {
     return 1;
   }
   const Memory memory = ReadMemory(pid);
-  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f paint_ms %.3f paint_cpu_ms %.3f\n", *mapped_ms,
-              memory.rss_kib, memory.hwm_kib, cpu_ms, *painted_ms, paint_cpu_ms);
+  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f", *mapped_ms, memory.rss_kib, memory.hwm_kib, cpu_ms);
+  if (painted_ms) std::printf(" paint_ms %.3f paint_cpu_ms %.3f", *painted_ms, paint_cpu_ms);
+  std::printf("\n");
   std::fflush(stdout);
 
   if (!options.keep_running) EndProgram(display, mapped_window, pid, pid_fd);
