@@ -4,17 +4,7 @@
 # mingw-w64-x86_64.cmake): GoogleTest built from Debian's source package, and
 # every test run under Wine in a prefix of this build folder's own.
 
-# Debian ships GoogleTest for the build machine only; build it again with the
-# cross compiler from /usr/src/googletest.
-set(NUMIRA_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources to cross-build")
-set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
-set(BUILD_GMOCK ON CACHE BOOL "" FORCE)
-add_subdirectory(${NUMIRA_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
-foreach(lib gtest gtest_main gmock gmock_main)
-  if(NOT TARGET GTest::${lib})
-    add_library(GTest::${lib} ALIAS ${lib})
-  endif()
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/googletest-source.cmake)
 
 # ctest runs each cross-built test through this wrapper (the emulator of
 # every executable target): wine64 with WINEPREFIX set to a prefix inside

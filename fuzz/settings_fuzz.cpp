@@ -14,7 +14,11 @@
 //    blanks after it, and its line end, unchanged), or with the new key line
 //    (after a new section header at the end, when the section is missing)
 //    inserted, the line before it given a line end if it had none (lines end
-//    at CR LF, LF or a CR alone; a UTF-16 content is only read back);
+//    at CR LF, LF or a CR alone; a UTF-16 content is only read back, and the
+//    stray last byte of one of an odd byte count stays its last byte);
+//  - several keys set in one pass (the four settings; the key above with
+//    keys of its section and of the settings' sections) give exactly what
+//    setting them one after another gives;
 //  - saving the four settings over the content and reading them back gives
 //    the saved values.
 // One input in sixteen also goes through real files in a scratch folder on
@@ -210,12 +214,39 @@ struct SavedValues {
   bool stay, waid;
 };
 
+// Whether text can be written into a UTF-16 file: it must be UTF-8.
+bool EncodableAsUtf16(std::string_view text) {
+  numira::TextEncoder encoder(numira::TextEncoding::Utf16LittleEndian, [](std::string_view) { return true; });
+  return encoder.Write(text) && encoder.Finish();
+}
+
+// The keys set in one pass, checked against setting them one after another.
+// A write of several keys is whole or nothing: entries that are refused, or
+// one that a UTF-16 content cannot hold, leave the content as it was.
+std::string SetAtOnce(const std::string& content, const std::vector<numira::ProfileEntry>& entries) {
+  const std::string at_once = numira::SetProfileValues(content, entries);
+  bool refused = !numira::AreStorableProfileEntries(entries);
+  for (const numira::ProfileEntry& e : entries) {
+    refused = refused || (IsUtf16(content) && (!EncodableAsUtf16(e.section) || !EncodableAsUtf16(e.key) ||
+                                               !EncodableAsUtf16(e.value)));
+  }
+  if (refused) {
+    Check(at_once == content, "entries that are refused changed the content");
+    return at_once;
+  }
+  std::string one_by_one = content;
+  for (const numira::ProfileEntry& e : entries) one_by_one = numira::SetProfileValue(one_by_one, e.section, e.key, e.value);
+  Check(at_once == one_by_one, "keys set in one pass differ from the same keys set one after another");
+  return at_once;
+}
+
 // The four settings as SaveSettings writes them, on the content in memory.
-std::string SaveInMemory(std::string content, const SavedValues& v) {
-  content = numira::SetProfileValue(content, "mainform", "top", numira::FormatIntegerText(v.top));
-  content = numira::SetProfileValue(content, "mainform", "left", numira::FormatIntegerText(v.left));
-  content = numira::SetProfileValue(content, "formmein", "stay", v.stay ? "1" : "0");
-  return numira::SetProfileValue(content, "formmein", "waid", v.waid ? "1" : "0");
+std::string SaveInMemory(const std::string& content, const SavedValues& v) {
+  const std::string top = numira::FormatIntegerText(v.top), left = numira::FormatIntegerText(v.left);
+  return SetAtOnce(content, {{"mainform", "top", top},
+                             {"mainform", "left", left},
+                             {"formmein", "stay", v.stay ? "1" : "0"},
+                             {"formmein", "waid", v.waid ? "1" : "0"}});
 }
 
 std::int32_t IntegerIn(std::string_view content, const char* section, const char* key) {
@@ -247,12 +278,6 @@ std::string FileBytesAt(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Whether text can be written into a UTF-16 file: it must be UTF-8.
-bool EncodableAsUtf16(std::string_view text) {
-  numira::TextEncoder encoder(numira::TextEncoding::Utf16LittleEndian, [](std::string_view) { return true; });
-  return encoder.Write(text) && encoder.Finish();
-}
-
 void CheckOnRealFiles(const std::string& content, const Entry& raw, const Entry& e, const std::string& expected,
                       const SavedValues& saved) {
   const std::string path = ScratchFolder() + "/kelto.ini";
@@ -269,9 +294,9 @@ void CheckOnRealFiles(const std::string& content, const Entry& raw, const Entry&
     Check(!numira::WriteProfileString(path, raw.section, raw.key, raw.value), "a refused entry was written");
     Check(FileBytesAt(path) == content, "a refused write changed the file");
   }
-  if (IsUtf16(content) && (content.size() % 2 != 0 || !EncodableAsUtf16(e.section) ||
-                             !EncodableAsUtf16(e.key) || !EncodableAsUtf16(e.value))) {
-    // Half a code unit, or names or a value that UTF-16 cannot hold: refused.
+  if (IsUtf16(content) &&
+      (!EncodableAsUtf16(e.section) || !EncodableAsUtf16(e.key) || !EncodableAsUtf16(e.value))) {
+    // Names or a value that UTF-16 cannot hold: refused.
     Check(numira::SetProfileValue(content, e.section, e.key, e.value) == content,
           "an unencodable write changed the text in memory");
     Check(!numira::WriteProfileString(path, e.section, e.key, e.value), "an unencodable write was made");
@@ -329,13 +354,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Check(numira::IsStorableProfileEntry(e.section, e.key, e.value), "a cleaned entry is refused");
   const std::string expected = ValueAsRead(e.value);
   const std::string written = numira::SetProfileValue(content, e.section, e.key, e.value);
-  // A UTF-16 content that ends inside a code unit, or a value it cannot
-  // hold, is left as it was; any other is written back in UTF-16.
+  // A UTF-16 content with a value it cannot hold is left as it was; any
+  // other is written back in UTF-16, a stray last byte kept last.
   const bool kept_as_is = IsUtf16(content) && written == content;
   if (!kept_as_is) {
     Check(numira::FindProfileValue(written, e.section, e.key) == expected, "the written key does not read back");
   }
   if (!IsUtf16(content)) CheckOnlyTheKeyChanged(content, written, e);
+  if (IsUtf16(content) && content.size() % 2 != 0) {
+    Check(written.size() % 2 != 0 && written.back() == content.back(), "the stray last byte of UTF-16 moved");
+  }
+
+  // Several keys at once: the key above beside keys of its own section and of
+  // the settings' sections, duplicates (refused whole) included.
+  SetAtOnce(content, {{e.section, e.key, e.value}, {e.section, "top", "1"}, {"formmein", e.key, "v"}, {"mainform", "top", "2"}});
 
   // Saving the four settings over whatever the file holds.
   std::uint32_t seed = 2166136261u;  // FNV-1a of the input: a fixed choice per input
@@ -344,11 +376,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const SavedValues saved{static_cast<std::int32_t>(seed % 800), static_cast<std::int32_t>(seed % 1400),
                           (seed & 1) != 0, (seed & 2) != 0};
   const std::string after_save = SaveInMemory(written, saved);
-  const bool cut_code_unit = IsUtf16(content) && content.size() % 2 != 0;
-  Check(cut_code_unit || (IntegerIn(after_save, "mainform", "top") == saved.top &&
-                          IntegerIn(after_save, "mainform", "left") == saved.left &&
-                          (IntegerIn(after_save, "formmein", "stay") != 0) == saved.stay &&
-                          (IntegerIn(after_save, "formmein", "waid") != 0) == saved.waid),
+  Check(IntegerIn(after_save, "mainform", "top") == saved.top &&
+            IntegerIn(after_save, "mainform", "left") == saved.left &&
+            (IntegerIn(after_save, "formmein", "stay") != 0) == saved.stay &&
+            (IntegerIn(after_save, "formmein", "waid") != 0) == saved.waid,
         "saved settings do not read back");
 
   if ((seed >> 8) % 16 == 0) CheckOnRealFiles(content, raw, e, expected, saved);

@@ -34,12 +34,14 @@
 //
 // After --settle milliseconds (1000 by default) it reads VmRSS and VmHWM
 // from /proc, then asks the window to close (WM_DELETE_WINDOW, so the program
-// runs its ordinary close path) and waits for the process to end; SIGTERM and
-// SIGKILL follow when it does not. Output is one line on stdout, with the CPU
-// time the program had used when its window became viewable and when its
-// first paint was seen:
+// runs its ordinary close path, the save of its settings included) and waits
+// for the process to end; SIGTERM and SIGKILL follow when it does not. Output
+// is one line on stdout, with the CPU time the program had used when its
+// window became viewable and when its first paint was seen, and the
+// milliseconds from the close request to the process's end (-1 when it had
+// to be ended by a signal; the field is left out with --keep-running):
 //
-//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207 paint_cpu_ms 33.540
+//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207 paint_cpu_ms 33.540 close_ms 9.310
 //
 // --map-only ends the wait at the map, for a window whose content may be one
 // colour (a bare window under Wine): the line then has no paint figures.
@@ -289,8 +291,9 @@ Memory ReadMemory(pid_t pid) {
 }
 
 // Asks the window to close as a user's click on the close box would, then
-// makes sure the process is gone.
-void EndProgram(Display* display, Window window, pid_t pid, int pid_fd) {
+// makes sure the process is gone. Returns the milliseconds from the request to
+// the process's end, or -1 when it did not end by itself.
+double EndProgram(Display* display, Window window, pid_t pid, int pid_fd) {
   const Atom protocols = XInternAtom(display, "WM_PROTOCOLS", False);
   const Atom delete_window = XInternAtom(display, "WM_DELETE_WINDOW", False);
   XEvent message{};
@@ -300,6 +303,7 @@ void EndProgram(Display* display, Window window, pid_t pid, int pid_fd) {
   message.xclient.format = 32;
   message.xclient.data.l[0] = static_cast<long>(delete_window);
   message.xclient.data.l[1] = CurrentTime;
+  const double requested_ms = NowMs();
   XSendEvent(display, window, False, NoEventMask, &message);
   XFlush(display);
 
@@ -307,11 +311,15 @@ void EndProgram(Display* display, Window window, pid_t pid, int pid_fd) {
     pollfd fd{pid_fd, POLLIN, 0};
     return poll(&fd, 1, ms) > 0;
   };
-  if (!wait_exit(5000)) {
+  double close_ms = -1;
+  if (wait_exit(5000)) {
+    close_ms = NowMs() - requested_ms;
+  } else {
     kill(pid, SIGTERM);
     if (!wait_exit(2000)) kill(pid, SIGKILL);
   }
   waitpid(pid, nullptr, 0);
+  return close_ms;
 }
 
 int Measure(Display* display, const Options& options) {
@@ -452,10 +460,9 @@ int Measure(Display* display, const Options& options) {
   const Memory memory = ReadMemory(pid);
   std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f", *mapped_ms, memory.rss_kib, memory.hwm_kib, cpu_ms);
   if (painted_ms) std::printf(" paint_ms %.3f paint_cpu_ms %.3f", *painted_ms, paint_cpu_ms);
+  if (!options.keep_running) std::printf(" close_ms %.3f", EndProgram(display, mapped_window, pid, pid_fd));
   std::printf("\n");
   std::fflush(stdout);
-
-  if (!options.keep_running) EndProgram(display, mapped_window, pid, pid_fd);
   return 0;
 }
 

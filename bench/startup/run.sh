@@ -17,8 +17,9 @@
 # VmRSS / VmHWM one second later, and the CPU time the program had used by
 # the map and by the first paint (which, unlike the wall time, hardly moves
 # when other programs load the machine), then closes the window the ordinary
-# way. kelto runs from a copy in a
-# scratch folder, so its settings file lands there.
+# way and times that close from the request to the process's end (kelto
+# saves its settings on the way). kelto runs from a copy in a scratch folder,
+# so its settings file lands there.
 #
 #   --cold            drop the page cache before every run (root only; this
 #                     slows every other program on the machine for a moment)
@@ -161,7 +162,7 @@ for ((i = 0; i < runs; i++)); do
 done
 
 # Median, min and max of one column (2: map_ms, 4: rss_kib, 6: hwm_kib,
-# 8: cpu_ms, 10: paint_ms, 12: paint_cpu_ms).
+# 8: cpu_ms, 10: paint_ms, 12: paint_cpu_ms, 14: close_ms).
 stats() {  # file column scale
   awk -v c="$2" -v s="$3" '{print $c / s}' "$1" | sort -g | awk '
     { v[NR] = $1 }
@@ -178,8 +179,8 @@ echo "Xvfb + openbox$([ "$tray" = 1 ] && echo ' + trayer')$([ "$session_bus" = 1
 echo "$runs runs each after one warm-up, in rotation; RelWithDebInfo build in $build"
 [ -n "$baseline" ] && echo "baseline: $baseline"
 echo
-echo "| program | ms to first mapped window: median (min-max) | ms to first paint: median (min-max) | CPU ms until mapped / painted: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median |"
-echo "|---|---|---|---|---|---|"
+echo "| program | ms to first mapped window: median (min-max) | ms to first paint: median (min-max) | CPU ms until mapped / painted: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median | ms from close request to exit: median (min-max) |"
+echo "|---|---|---|---|---|---|---|"
 declare -A median_map median_paint median_rss median_cpu median_paint_cpu
 for p in "${programs[@]}"; do
   read -r mm mn mx < <(stats "$scratch/$p.results" 2 1)
@@ -188,6 +189,7 @@ for p in "${programs[@]}"; do
   read -r cm _ _ < <(stats "$scratch/$p.results" 8 1)
   read -r pm pn px < <(stats "$scratch/$p.results" 10 1)
   read -r pcm _ _ < <(stats "$scratch/$p.results" 12 1)
+  read -r xm xn xx < <(stats "$scratch/$p.results" 14 1)
   median_map[$p]=$mm
   median_paint[$p]=$pm
   median_rss[$p]=$rm
@@ -196,7 +198,7 @@ for p in "${programs[@]}"; do
   label=$p
   [ "$p" = floor ] && label="floor (bare Qt 6 window)"
   [ "$p" = baseline ] && label="baseline (kelto from --baseline)"
-  echo "| $label | $mm ($mn-$mx) | $pm ($pn-$px) | $cm / $pcm | $rm ($rn-$rx) | $hm |"
+  echo "| $label | $mm ($mn-$mx) | $pm ($pn-$px) | $cm / $pcm | $rm ($rn-$rx) | $hm | $xm ($xn-$xx) |"
 done
 echo
 for p in "${programs[@]}"; do

@@ -48,6 +48,9 @@ paper tape. kelto-tape runs the same engine without a window.")
 set(CPACK_DEBIAN_PACKAGE_SECTION math)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+if(NUMIRA_CROSS_ARCH)
+  set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${NUMIRA_CROSS_ARCH})  # built for another CPU (cmake/linux-cross.cmake)
+endif()
 # The window asks for the Windows Japanese faces first, then these stand-ins;
 # Qt's own texts (the tape's menu, the message box's button) come in the
 # user's language from Qt's translations.

@@ -297,6 +297,8 @@ void Form1Widget::CopyTapeSelection() { Memo1->Copy(); }
 void Form1Widget::CopyText(const std::string& text) {
   QGuiApplication::clipboard()->setText(QString::fromStdString(text));
 }
+std::string Form1Widget::ClipboardText() const { return QGuiApplication::clipboard()->text().toStdString(); }
+void Form1Widget::WarningSound() { QApplication::beep(); }
 
 bool Form1Widget::CheckBoxTicked() const { return CheckBox1->isChecked(); }
 void Form1Widget::SetCheckBox(bool ticked) { CheckBox1->setChecked(ticked); }

@@ -77,6 +77,8 @@ class Form1Widget : public QWidget, public Form1View {
   bool TapeHasSelection() const override;
   void CopyTapeSelection() override;
   void CopyText(const std::string& text) override;
+  std::string ClipboardText() const override;
+  void WarningSound() override;
   bool CheckBoxTicked() const override;
   void SetCheckBox(bool ticked) override;
   const layout::ControlSpec* FocusedControl() const override;

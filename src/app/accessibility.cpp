@@ -15,6 +15,7 @@
 #include "app/Kelto_.h"
 #include "app/display_field.h"
 #include "app/history_view.h"
+#include "ui/keypad_layout.h"
 
 namespace numira {
 namespace {
@@ -268,6 +269,41 @@ class HistoryViewAccessible : public QAccessibleWidget, public QAccessibleTextIn
   mutable qsizetype counted_clears_ = 0;
 };
 
+// The two panels only group the controls: panels, not frames. The keypad
+// panel `Panel1` gives its controls in reading order (rows from the top, each
+// from the left), not in the order they were made in, which is the one the
+// arrow keys walk.
+class PanelAccessible : public QAccessibleWidget {
+ public:
+  PanelAccessible(QWidget* panel, const Form1Widget& window)
+      : QAccessibleWidget(panel, QAccessible::Pane), window_(window) {}
+
+  int childCount() const override {
+    return IsKeypadPanel() ? static_cast<int>(layout::ReadingOrder().size()) : QAccessibleWidget::childCount();
+  }
+  QAccessibleInterface* child(int index) const override {
+    if (!IsKeypadPanel()) return QAccessibleWidget::child(index);
+    if (index < 0 || index >= childCount()) return nullptr;
+    return QAccessible::queryAccessibleInterface(Control(index));
+  }
+  int indexOfChild(const QAccessibleInterface* child) const override {
+    if (!IsKeypadPanel()) return QAccessibleWidget::indexOfChild(child);
+    for (int index = 0; child != nullptr && index < childCount(); ++index) {
+      if (Control(index) == child->object()) return index;
+    }
+    return -1;
+  }
+
+ private:
+  // Asked at every call: the window names its panels once they are made.
+  bool IsKeypadPanel() const { return widget() == window_.Panel1; }
+  QWidget* Control(int index) const {
+    return window_.ControlOf(*layout::ReadingOrder()[static_cast<std::size_t>(index)]);
+  }
+
+  const Form1Widget& window_;
+};
+
 // Keyed on the object's type; Qt asks once for each class of the object's
 // hierarchy, most derived first, so the first answer is the one taken.
 QAccessibleInterface* NumiraAccessibleFactory(const QString&, QObject* object) {
@@ -277,10 +313,10 @@ QAccessibleInterface* NumiraAccessibleFactory(const QString&, QObject* object) {
   }
   if (auto* view = qobject_cast<HistoryView*>(object)) return new HistoryViewAccessible(view);
   if (auto* field = qobject_cast<DisplayField*>(object)) return new DisplayFieldAccessible(field);
-  // Panel1 and Panel2 only group the controls: panels, not frames. (Asked
-  // once their parent is the main window, from its construction on.)
-  if (auto* panel = qobject_cast<QFrame*>(object); panel != nullptr && qobject_cast<Form1Widget*>(object->parent())) {
-    return new QAccessibleWidget(panel, QAccessible::Pane);
+  // Panel1 and Panel2. (Asked once their parent is the main window, from its
+  // construction on.)
+  if (auto* panel = qobject_cast<QFrame*>(object)) {
+    if (const auto* window = qobject_cast<Form1Widget*>(object->parent())) return new PanelAccessible(panel, *window);
   }
   return nullptr;
 }

@@ -31,6 +31,7 @@ Key KeyOf(const QKeyEvent& key) {
     case Qt::Key_Down: return Key::Down;
     case Qt::Key_Insert: return Key::Insert;
     case Qt::Key_C: return Key::C;
+    case Qt::Key_V: return Key::V;
     default: return Key::Other;
   }
 }

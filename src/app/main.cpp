@@ -6,9 +6,9 @@
 // application title starts as "電卓"), the readme window's maker is set up
 // (the window itself is made at its first opening), the program keeps off
 // the taskbar while a notification area holds its icon, the event loop runs
-// (the session-end store and the watches of the desktop start after the main
-// window's first paint: app/first_frame.h), and at the end the readme window
-// goes before the main window.
+// (the watches of the desktop and of the accessibility bus start after the
+// main window's first paint: app/first_frame.h), and at the end the readme
+// window goes before the main window.
 
 #include <QApplication>
 #include <QLocale>
@@ -47,16 +47,13 @@ int main(int argc, char** argv) {
   Form1->StartAsMainWindow();
   // Nothing is parsed or formatted before the event loop runs.
   Form1->Form().History().SetSeparators(separators);
-  // Kept from the window's first frame on: nothing to store changes before.
-  std::unique_ptr<numira::SessionEndWatch> session_end;
-  numira::AfterFirstFrame(Form1.get(), Form1.get(), [&] {
-    session_end = std::make_unique<numira::SessionEndWatch>(*Form1);
-    numira::FollowAccessibilityBus(Form1.get());
-  });
+  numira::SessionEndWatch session_end(*Form1);
+  // Screen readers that start later find the program too; set up once the
+  // window has been drawn.
+  numira::AfterFirstFrame(Form1.get(), Form1.get(), [&Form1] { numira::FollowAccessibilityBus(Form1.get()); });
   Formvajon = std::make_unique<numira::ReadmeWindowMaker>(Form1.get());
   Form1->Form().ProgramStarted();
   const int result = QApplication::exec();
-  session_end.reset();
   Formvajon.reset();
   Form1.reset();
   return result;

@@ -277,6 +277,17 @@ void ClearStaleIconicStart(QWindow* window) {
   }
 }
 
+bool KeptBelow(QWindow* window) {
+  xcb_connection_t* connection = X11Connection();
+  // handle(): asking a window without its native one for its id would make it.
+  if (connection == nullptr || window == nullptr || window->handle() == nullptr) return false;
+  static const xcb_atom_t net_wm_state = InternAtom(connection, "_NET_WM_STATE");
+  static const xcb_atom_t below = InternAtom(connection, "_NET_WM_STATE_BELOW");
+  const auto states =
+      PropertyItems<xcb_atom_t>(connection, static_cast<xcb_window_t>(window->winId()), net_wm_state, XCB_ATOM_ATOM);
+  return std::find(states.begin(), states.end(), below) != states.end();
+}
+
 QMargins FrameExtents(QWidget* window) {
   xcb_connection_t* connection = X11Connection();
   if (connection == nullptr || window == nullptr) return {};
@@ -307,7 +318,7 @@ void PrepareToShow(QWidget* window) {
   // Every atom the window's show and its first moments need, while the
   // server is idle; once it maps the window (and the manager frames it) each
   // reply would come only after that work.
-  InternAtoms(connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE", "WM_STATE",
+  InternAtoms(connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_BELOW", "WM_STATE",
                            "_NET_FRAME_EXTENTS", "_NET_REQUEST_FRAME_EXTENTS", "_NET_SUPPORTED"});
   AskFrameExtents(connection, static_cast<xcb_window_t>(window->winId()));
 }

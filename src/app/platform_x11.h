@@ -34,6 +34,10 @@ QMargins FrameExtents(QWidget* window);
 // estimate without waiting for the answer, which FrameExtents then finds.
 void PrepareToShow(QWidget* window);
 
+// Whether the window manager keeps the window below the others
+// (_NET_WM_STATE_BELOW); false for a window that does not exist natively yet.
+bool KeptBelow(QWindow* window);
+
 // Calls changed (on the GUI thread) whenever an XEmbed notification area
 // takes or gives up the tray selection, for as long as context lives.
 void WatchTrayManager(QObject* context, std::function<void()> changed);

@@ -4,8 +4,10 @@
 // The Qt side of the session's end (app/session_end_posix.h): keeps the
 // stored-at-the-end settings current with the main window on every move,
 // view switch and always-on-top change, and on SIGTERM or SIGHUP stores them
-// and ends the event loop. The settings are stored at exit() too (the X
-// server gone), until the program ends the ordinary way.
+// and ends the program. The settings are stored at exit() too (the X server
+// gone), until the program ends the ordinary way. A session's end always ends
+// the program: a store that fails shows nothing, and no window is asked
+// whether it may close, also while the readme window or an error box is open.
 
 #include <QObject>
 
@@ -27,6 +29,9 @@ class SessionEndWatch : public QObject {
 
  private:
   void Record();
+  // Ends the program's event loops, nested ones included, without asking a
+  // window to close.
+  static void LeaveEventLoops();
 
   Form1Widget& form_;
 };

@@ -18,9 +18,14 @@ void PreferX11Platform() {
   qputenv("QT_QPA_PLATFORM", qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ? "xcb" : "xcb;wayland");
 }
 
-void SetWindowTopmost(QWidget* window, bool topmost) {
-  Qt::WindowFlags flags = window->windowFlags();
+Qt::WindowFlags StackingFlags(Qt::WindowFlags flags, bool topmost, bool kept_below) {
   flags.setFlag(Qt::WindowStaysOnTopHint, topmost);
+  flags.setFlag(Qt::WindowStaysOnBottomHint, !topmost && kept_below);
+  return flags;
+}
+
+void SetWindowTopmost(QWidget* window, bool topmost) {
+  const Qt::WindowFlags flags = StackingFlags(window->windowFlags(), topmost, x11::KeptBelow(window->windowHandle()));
   // QWidget::setWindowFlags would re-create and hide a shown window; changing
   // the native window's flags re-stacks it in place.
   window->overrideWindowFlags(flags);

@@ -6,6 +6,7 @@
 // the band. The X11 pieces are in platform_x11.cpp.
 
 #include <QMargins>
+#include <Qt>
 
 #include <functional>
 
@@ -21,7 +22,16 @@ void PreferX11Platform();
 // Puts a top-level window into the topmost band or back into the normal one,
 // on the live window and without hiding it (SetWindowPos with HWND_TOPMOST /
 // HWND_NOTOPMOST). Before the window exists natively the flag is kept for it.
+// Only the topmost band is the program's: a window the window manager keeps
+// below the others (the user's choice in its menu) stays there, unless it
+// goes into the topmost band.
 void SetWindowTopmost(QWidget* window, bool topmost);
+
+// The window flags for that: `flags` with the stays-on-top hint as asked,
+// and the stays-on-bottom hint where the window manager keeps the window
+// below and it does not go on top (Qt asks the manager for the bottom state
+// its flags give, so a hint left out would take the window out of it).
+Qt::WindowFlags StackingFlags(Qt::WindowFlags flags, bool topmost, bool kept_below);
 
 // The frame and caption the window manager adds around a top-level window:
 // Qt's frame geometry once the window has been framed, before that the

@@ -8,34 +8,9 @@
 #include <string>
 #include <string_view>
 
-#include "core/extended_precision.h"
 #include "core/numtext.h"
 
 namespace numira {
-namespace {
-
-// The quotient in the extended format, before it is rounded to double. A zero
-// divisor (+0 or -0) gives 0 instead of an infinity or a division-by-zero trap.
-Extended ExtendedQuotient(double left, double right) {
-  if (right == 0.0) return 0.0L;
-  return static_cast<Extended>(left) / static_cast<Extended>(right);
-}
-
-// One operation with the 64-bit significand; any other code gives 0. Not
-// inlined, so that it stays inside the caller's ExtendedPrecision.
-[[gnu::noinline]] Extended ExtendedOperation(char op, double left_value, double right_value) {
-  const Extended left = left_value;
-  const Extended right = right_value;
-  switch (op) {
-    case '*': return left * right;
-    case '+': return left + right;
-    case '-': return left - right;
-    case '/': return ExtendedQuotient(left_value, right_value);
-    default: return 0.0L;
-  }
-}
-
-}  // namespace
 
 Calculator::Calculator(EngineSurroundings& surroundings, Separators separators)
     : out_(surroundings), separators_(separators) {}
@@ -140,15 +115,9 @@ void Calculator::wakeisan() {
     ShowConvertError();
     return;
   }
-  // One operation with the 64-bit significand, rounded once to double. The
-  // rounding throws FloatOverflowError for a result beyond the double range,
-  // leaving everything but RightValue as it was.
-  Extended exact = 0.0L;
-  {
-    const ExtendedPrecision precision;
-    exact = ExtendedOperation(operator_code_, left_value_, right_value_);
-  }
-  result_value_ = RoundToDouble(exact);
+  // The rounding throws FloatOverflowError for a result beyond the double
+  // range, leaving everything but RightValue as it was.
+  result_value_ = Evaluate(operator_code_, left_value_, right_value_);
   left_text_ = FormatResultText(result_value_, separators_);
   right_text_.clear();
   left_entry_ = true;
@@ -158,12 +127,18 @@ void Calculator::wakeisan() {
 }
 
 double Calculator::warizan(double left, double right) {
-  Extended quotient = 0.0L;
-  {
-    const ExtendedPrecision precision;
-    quotient = ExtendedOperation('/', left, right);
+  if (right == 0.0) return 0.0;  // +0 and -0 alike: no infinity, nothing raised
+  return RoundToDouble(Extended(left) / Extended(right));
+}
+
+double Calculator::Evaluate(char op, double left, double right) {
+  switch (op) {
+    case '*': return RoundToDouble(Extended(left) * Extended(right));
+    case '+': return RoundToDouble(Extended(left) + Extended(right));
+    case '-': return RoundToDouble(Extended(left) - Extended(right));
+    case '/': return warizan(left, right);
+    default: return 0.0;
   }
-  return RoundToDouble(quotient);
 }
 
 void Calculator::BsKii() {

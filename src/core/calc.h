@@ -82,6 +82,8 @@ class Calculator {
   void wakeisan();
 
   // warizan ("division"): left / right, but 0.0 when right == 0 (also -0).
+  // The quotient is taken in extended and rounded once to double; a quotient
+  // beyond the double range throws FloatOverflowError (1e300 / 1e-9).
   static double warizan(double left, double right);
 
   // BsKii ("backspace key"): removes the last character of the display text
@@ -106,6 +108,9 @@ class Calculator {
   const std::string& WorkText() const { return work_text_; }
 
  private:
+  // One operation of wakeisan: '*', '+', '-' in extended, rounded once to
+  // double; '/' by warizan; any other code gives 0.0.
+  static double Evaluate(char op, double left, double right);
   // Strips the thousands separator and parses; throws ConversionError.
   double ParseOperand(std::string_view text) const;
   void ShowConvertError();

@@ -49,17 +49,23 @@ struct FileRewrite {
 //  - an exclusive advisory lock on the file's folder is held from before the
 //    old content is read until after the new file is in place, so two copies
 //    of the program writing at the same moment both keep their changes;
-//  - under that lock, temporary files of this name left by processes that
-//    died during a write (".NAME.PID.N.tmp", PID no longer running) are
-//    removed;
-//  - the new content goes to a temporary file beside the old one, is flushed
-//    to the disk and then renamed over the old file, so a reader or a crash
-//    sees either the whole old or the whole new file, never a mix.
+//  - the new content goes to a temporary file beside the old one
+//    (".NAME.PID.N.tmp"), is flushed to the disk and then renamed over the
+//    old file, so a reader or a crash sees either the whole old or the whole
+//    new file, never a mix;
+//  - while it is written, the temporary file is held so that no other
+//    process can take it: a lock on it (POSIX), or a handle that shares no
+//    deleting (Windows), both of which end with the writing process;
+//  - under the folder's lock, temporary files of this name that nobody holds
+//    so are removed: they were left by a process killed during a write. The
+//    process id in the name only keeps names apart, it judges nothing, since
+//    a later process may have the same id.
 // When no temporary file can be made beside a file that may be written (a
 // read-only folder), or the folder's sticky bit forbids replacing the file,
 // the file is rewritten in place instead, under the same lock: its space is
 // reserved first (so a full disk fails before any byte changes), then it is
-// overwritten, cut to the new length and flushed. That keeps the file's
+// overwritten, cut to the new length and flushed; the new content is held in
+// memory meanwhile, as the old one is read while it is made. That keeps the file's
 // identity (inode, owner, links) but is not atomic: a crash in the middle may
 // leave a torn file, and a reader that takes no lock may see one.
 // The new file keeps the old one's permission bits (and, where allowed, its
@@ -71,6 +77,10 @@ struct FileRewrite {
 // the existing file cannot be read or may not be written, or writing or
 // flushing the new content fails (a full disk, a file size limit).
 bool ReplaceFileAtomically(const std::string& path, const std::function<bool(const FileRewrite& file)>& rewrite);
+
+// The line end of this platform's own text files: "\r\n" on Windows, "\n"
+// elsewhere. A settings file that has no line end yet gets it.
+std::string_view PlatformLineEnd();
 
 // The text of a symbolic link, whatever its length (no fixed-size buffer).
 // std::nullopt when `link` is not a symbolic link or cannot be read.

@@ -163,11 +163,39 @@ bool AllDigits(std::string_view text) {
   return !text.empty() && text.size() <= 10 && text.find_first_not_of("0123456789") == std::string_view::npos;
 }
 
-// Removes the temporary files ".STEM.PID.N.tmp" of processes that no longer
-// run: they were killed in the middle of a write. Runs under the folder's
+// Whether `name` is one of the temporary files ".STEM.PID.N.tmp" that
+// ReplaceFileAtomically makes for a file whose name starts with `stem`.
+bool IsTemporaryName(std::string_view name, const std::string& stem) {
+  const std::string prefix = "." + stem + ".";
+  constexpr std::string_view kSuffix = ".tmp";
+  if (name.size() <= prefix.size() + kSuffix.size() || name.substr(0, prefix.size()) != prefix ||
+      name.substr(name.size() - kSuffix.size()) != kSuffix) {
+    return false;
+  }
+  const std::string_view numbers = name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+  const std::size_t dot = numbers.find('.');
+  return dot != std::string_view::npos && AllDigits(numbers.substr(0, dot)) && AllDigits(numbers.substr(dot + 1));
+}
+
+// Holds a temporary file for its writer: a lock on it that no other process
+// can take while the writer runs, and that ends with the writer's process
+// (the lock belongs to the open file, which the kernel closes when the
+// process dies, however it dies). False when the file system has no locks.
+bool HoldForWriting(int fd) {
+  for (;;) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EINTR) return false;
+  }
+}
+
+// Removes the temporary files of this name that no process holds: they were
+// left by a process killed in the middle of a write. Runs under the folder's
 // lock, which a live writer holds as long as its temporary file exists; the
-// check that the process is gone keeps a live writer's file even where the
-// file system ignores the lock.
+// lock on the file itself keeps a live writer's file even where the folder's
+// lock is ignored. A file that cannot be opened or locked here (another
+// user's, a file system without locks) is kept: never guess that a writer is
+// gone. The process id in the name decides nothing: ids come back, so a
+// leftover may carry the id of a process that runs now.
 void RemoveStaleTemporaries(int dir_fd, const std::string& stem) {
   const int listing_fd = ::openat(dir_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (listing_fd < 0) return;
@@ -176,29 +204,18 @@ void RemoveStaleTemporaries(int dir_fd, const std::string& stem) {
     ::close(listing_fd);
     return;
   }
-  const std::string prefix = "." + stem + ".";
-  constexpr std::string_view kSuffix = ".tmp";
-  std::vector<std::string> stale;
+  std::vector<std::string> candidates;
   while (const dirent* entry = ::readdir(listing)) {
-    const std::string_view entry_name(entry->d_name);
-    if (entry_name.size() <= prefix.size() + kSuffix.size() || entry_name.substr(0, prefix.size()) != prefix ||
-        entry_name.substr(entry_name.size() - kSuffix.size()) != kSuffix) {
-      continue;
-    }
-    const std::string_view numbers =
-        entry_name.substr(prefix.size(), entry_name.size() - prefix.size() - kSuffix.size());
-    const std::size_t dot = numbers.find('.');
-    if (dot == std::string_view::npos || !AllDigits(numbers.substr(0, dot)) || !AllDigits(numbers.substr(dot + 1))) {
-      continue;
-    }
-    const long long pid = std::stoll(std::string(numbers.substr(0, dot)));
-    if (pid <= 0 || pid > 0x7FFFFFFF || pid == ::getpid()) continue;
-    // EPERM: the process runs, as another user.
-    if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-    stale.emplace_back(entry_name);
+    if (IsTemporaryName(entry->d_name, stem)) candidates.emplace_back(entry->d_name);
   }
   ::closedir(listing);
-  for (const std::string& stale_name : stale) ::unlinkat(dir_fd, stale_name.c_str(), 0);
+  for (const std::string& name : candidates) {
+    FileDescriptor file(::openat(dir_fd, name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+    struct stat st{};
+    if (!file.valid() || ::fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
+    // Removed while the lock is ours, so no writer can have taken it between.
+    if (HoldForWriting(file.get())) ::unlinkat(dir_fd, name.c_str(), 0);
+  }
 }
 
 // The in-place rewrite of ReplaceFileAtomically (see there). The new content
@@ -303,7 +320,13 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(con
   for (int attempt = 0; attempt < 100 && !out.valid() && !sticky_forbids_rename; ++attempt) {
     temp_name = "." + stem + "." + std::to_string(::getpid()) + "." + std::to_string(temp_counter++) + ".tmp";
     out.reset(::openat(dir.get(), temp_name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode));
-    if (out.valid() || errno == EEXIST) continue;
+    if (out.valid()) {
+      // Under the folder's lock nobody else can have it yet. Without locks on
+      // this file system a leftover is never removed, which is safe.
+      HoldForWriting(out.get());
+      continue;
+    }
+    if (errno == EEXIST) continue;
     if (existed && (errno == EACCES || errno == EPERM)) break;
     return false;
   }
@@ -330,6 +353,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(con
   }
   return true;
 }
+
+std::string_view PlatformLineEnd() { return "\n"; }
 
 std::optional<std::string> ReadSymlink(const std::string& link) {
   std::string buffer(256, '\0');

@@ -326,35 +326,46 @@ bool ReadPiecesUnlocked(const std::wstring& native, const std::function<bool(std
   }
 }
 
-// Removes the temporary files ".NAME.PID.N.tmp" beside `name` whose process
-// has ended: a save killed between making its temporary file and moving it
-// into place leaves one behind. A live process's file is kept.
+bool AllDigits(std::wstring_view text) {
+  return !text.empty() && text.size() <= 10 && text.find_first_not_of(L"0123456789") == std::wstring_view::npos;
+}
+
+// Whether `name` is one of the temporary files ".STEM.PID.N.tmp" that
+// ReplaceFileAtomically makes (a search pattern also finds names that only
+// look alike, by their short 8.3 names among others).
+bool IsTemporaryName(std::wstring_view name, const std::wstring& stem) {
+  const std::wstring prefix = L"." + stem + L".";
+  constexpr std::wstring_view kSuffix = L".tmp";
+  if (name.size() <= prefix.size() + kSuffix.size() || name.substr(0, prefix.size()) != prefix ||
+      name.substr(name.size() - kSuffix.size()) != kSuffix) {
+    return false;
+  }
+  const std::wstring_view numbers = name.substr(prefix.size(), name.size() - prefix.size() - kSuffix.size());
+  const std::size_t dot = numbers.find(L'.');
+  return dot != std::wstring_view::npos && AllDigits(numbers.substr(0, dot)) && AllDigits(numbers.substr(dot + 1));
+}
+
+// Removes the temporary files ".NAME.PID.N.tmp" beside `name` that nobody
+// holds: a save killed between making its temporary file and moving it into
+// place leaves one behind. A writer keeps its temporary file open without
+// sharing the right to delete it, so the deletion fails while the writer
+// lives and works once it has ended, however it ended; the process id in the
+// name decides nothing (ids come back: Wine gives every session's first
+// program the same one). A file another program has open for a moment (a
+// virus scanner) stays until a later save.
 void RemoveStaleTemporaries(const std::wstring& prefix, const std::wstring& stem) {
   const std::wstring pattern = prefix + L"." + stem + L".*.tmp";
   WIN32_FIND_DATAW found;
   HANDLE search = ::FindFirstFileW(pattern.c_str(), &found);
   if (search == INVALID_HANDLE_VALUE) return;
+  std::vector<std::wstring> candidates;
   do {
-    const std::wstring file = found.cFileName;
-    const std::size_t pid_start = stem.size() + 2;  // after "." NAME "."
-    const std::size_t pid_end = file.find(L'.', pid_start);
-    if (pid_end == std::wstring::npos || pid_end == pid_start) continue;
-    const std::wstring pid_text = file.substr(pid_start, pid_end - pid_start);
-    if (pid_text.find_first_not_of(L"0123456789") != std::wstring::npos || pid_text.size() > 10) continue;
-    const unsigned long pid = std::stoul(pid_text);
-    if (pid == ::GetCurrentProcessId()) continue;
-    HANDLE process = ::OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
-    if (process != nullptr) {
-      DWORD code = 0;
-      const bool running = ::GetExitCodeProcess(process, &code) != 0 && code == STILL_ACTIVE;
-      ::CloseHandle(process);
-      if (running) continue;
-    } else if (::GetLastError() != ERROR_INVALID_PARAMETER) {
-      continue;  // there, but not ours to ask about: keep its file
+    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 && IsTemporaryName(found.cFileName, stem)) {
+      candidates.push_back(prefix + found.cFileName);
     }
-    ::DeleteFileW((prefix + file).c_str());
   } while (::FindNextFileW(search, &found) != 0);
   ::FindClose(search);
+  for (const std::wstring& path : candidates) ::DeleteFileW(path.c_str());
 }
 
 }  // namespace
@@ -418,6 +429,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(con
   for (int attempt = 0; attempt < 100 && !out.valid(); ++attempt) {
     temp_path = prefix + L"." + stem + L"." + std::to_wstring(::GetCurrentProcessId()) + L"." +
                 std::to_wstring(temp_counter++) + L".tmp";
+    // No sharing at all: while this handle is open, nobody can delete the
+    // file, which is how a later save tells it from a leftover.
     out.reset(::CreateFileW(temp_path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, old_attributes, nullptr));
     if (!out.valid() && ::GetLastError() != ERROR_FILE_EXISTS && ::GetLastError() != ERROR_ALREADY_EXISTS) {
       return false;
@@ -437,6 +450,8 @@ bool ReplaceFileAtomically(const std::string& path, const std::function<bool(con
   }
   return true;
 }
+
+std::string_view PlatformLineEnd() { return "\r\n"; }
 
 std::optional<std::string> ReadSymlink(const std::string& link) {
   std::optional<std::wstring> native = NativePath(link);

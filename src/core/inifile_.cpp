@@ -5,12 +5,14 @@
 #include "core/inifile_.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <iterator>
 #include <string>
 
 #include "core/file_access.h"
-#include "core/numtext.h"
+#include "core/integer_text.h"
 #include "core/profile.h"
 
 namespace numira {
@@ -96,6 +98,10 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key)
 
 void TIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
   if (!WriteProfileString(path_, section, key, value)) throw SettingsWriteError(path_);
+}
+
+void TIniFile::WriteStrings(std::span<const ProfileEntry> entries) {
+  if (!WriteProfileStrings(path_, entries)) throw SettingsWriteError(path_);
 }
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
@@ -184,14 +190,17 @@ void SaveSettings(const std::string& path, const SettingsWindow& window, ViewFla
   if (!path.empty() && path == UserConfigSettingsPath()) MakeFolders(path.substr(0, path.rfind('/')));
 #endif
   const StoredSettings values{window.Top(), window.Left(), flags.stay, flags.waid};
-  TIniFile ini(path);
-  for (const SettingKey& entry : kSettingKeys) {
-    if (entry.integer != nullptr) {
-      ini.WriteInteger(entry.section, entry.key, values.*entry.integer);
-    } else {
-      ini.WriteBool(entry.section, entry.key, values.*entry.boolean);
-    }
+  // All four keys in one write: a save that stopped between two keys would
+  // leave a position of which only the top is new.
+  constexpr std::size_t kKeys = std::size(kSettingKeys);
+  std::array<std::string, kKeys> texts;
+  std::array<ProfileEntry, kKeys> entries;
+  for (std::size_t i = 0; i < kKeys; ++i) {
+    const SettingKey& key = kSettingKeys[i];
+    texts[i] = key.integer != nullptr ? FormatIntegerText(values.*key.integer) : values.*key.boolean ? "1" : "0";
+    entries[i] = {key.section, key.key, texts[i]};
   }
+  TIniFile(path).WriteStrings(entries);
 }
 
 void SaveSettings(const SettingsWindow& window, ViewFlags flags) {

@@ -16,11 +16,14 @@
 // Qt window, a recorder in a test, or anything else can stand behind them.
 
 #include <cstdint>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+#include "core/profile.h"
 
 namespace numira {
 
@@ -67,6 +70,7 @@ std::string SettingsFilePath();
 
 // The settings file accessor: holds only the path; every read or write is one
 // whole-file operation of the ini layer (core/profile.h), nothing is cached.
+// A write of several keys is one replacement of the file.
 class TIniFile {
  public:
   explicit TIniFile(std::string path) : path_(std::move(path)) {}
@@ -79,6 +83,12 @@ class TIniFile {
   // everything else in the file. Throws SettingsWriteError (file untouched)
   // when the file cannot be written.
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
+
+  // Sets every entry's key as WriteString does, all in one replacement of the
+  // file: anyone who reads it sees all of the old values or all of the new
+  // ones. Throws SettingsWriteError, with the file untouched, when it cannot
+  // be written; no key is written then.
+  void WriteStrings(std::span<const ProfileEntry> entries);
 
   // The key's 32-bit integer, or `fallback` for a text that is not one. A
   // text longer than 2 bytes starting "0x" or "0X" is read as hexadecimal.
@@ -154,13 +164,17 @@ void LoadSettings(const std::string& path, SettingsWindow& window, ViewFlags fla
 // The same on SettingsFilePath().
 void LoadSettings(SettingsWindow& window, ViewFlags flags, const std::vector<MonitorRect>& monitors);
 
-// Writes top, left, stay and waid, in this order, each as one write of the
-// file. In a build that keeps the settings in the user's configuration
-// folder, a save to UserConfigSettingsPath() first creates the folders that
-// path needs (mode 0700); a folder that cannot be made fails the first write. Throws SettingsWriteError with `path` at the first write that fails;
-// the keys before it stay written, the later ones are not tried.
+// Writes top, left, stay and waid (in this order, as far as new lines go) in
+// one write of the file: a crash, a kill or a second copy of the program
+// closing at the same moment leaves either all four old or all four new
+// values, never some of each. In a build that keeps the settings in the
+// user's configuration folder, a save to UserConfigSettingsPath() first
+// creates the folders that path needs (mode 0700); a folder that cannot be
+// made fails the write. Throws SettingsWriteError with `path` when the write
+// fails; nothing of the save is written then, the file stays as it was.
 // After a first save into an empty folder the file is exactly the six lines
-// shown at the top of this header (LF line ends).
+// shown at the top of this header, ending in PlatformLineEnd() (LF; CR LF on
+// Windows).
 void SaveSettings(const std::string& path, const SettingsWindow& window, ViewFlags flags);
 // The same on SettingsFilePath().
 void SaveSettings(const SettingsWindow& window, ViewFlags flags);

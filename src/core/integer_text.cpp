@@ -2,12 +2,12 @@
 // SPDX-FileCopyrightText: Numira developers
 // 32-bit integer texts, as the settings file writes and reads them.
 
+#include "core/integer_text.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-
-#include "core/numtext.h"
 
 namespace numira {
 namespace {

@@ -5,75 +5,42 @@
 
 #include "core/numtext.h"
 
-#include <cfenv>
-#include <cmath>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
 
-#include "core/extended_precision.h"
 #include "core/pow10_tables.h"
 
 namespace numira {
 namespace {
 
-// The parser's own floating-point environment: every exception masked and
-// every status flag cleared for the parse; the caller's environment (its
-// flags included) comes back when the parse ends, whatever the outcome.
-class QuietFloatEnvironment {
- public:
-  // mingw-w64's feholdexcept clears only the x87 flags, while fetestexcept
-  // reads the SSE flags too (a stale SSE "invalid" would reject a valid
-  // text), and its fesetenv does not bring the SSE flags back. So the SSE
-  // control and status register is kept here as well, and every flag is
-  // cleared after holding.
-  QuietFloatEnvironment() {
-    asm volatile("stmxcsr %0" : "=m"(caller_sse_) : : "memory");
-    std::feholdexcept(&caller_);
-    std::feclearexcept(FE_ALL_EXCEPT);
-  }
-  ~QuietFloatEnvironment() {
-    std::feclearexcept(FE_ALL_EXCEPT);
-    std::fesetenv(&caller_);
-    asm volatile("ldmxcsr %0" : : "m"(caller_sse_) : "memory");
-  }
-  QuietFloatEnvironment(const QuietFloatEnvironment&) = delete;
-  QuietFloatEnvironment& operator=(const QuietFloatEnvironment&) = delete;
-
-  // Whether an operation since the start left the extended range or had no
-  // meaningful result. Underflow does not count.
-  bool RangeLeft() const { return std::fetestexcept(FE_INVALID | FE_OVERFLOW) != 0; }
-
- private:
-  std::fenv_t caller_;
-  std::uint32_t caller_sse_ = 0;
-};
+constexpr Extended kTen = pow10::kSmall[1];
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // M := M * 10 + d, each of the two operations rounded to extended.
-Extended AppendDigit(Extended m, char digit) {
-  m = m * 10;
-  return m + static_cast<Extended>(digit - '0');
+Extended AppendDigit(Extended m, char digit, ExtendedFlags& raised) {
+  m = Multiply(m, kTen).Into(raised);
+  return Add(m, Extended::FromInt64(digit - '0')).Into(raised);
 }
 
-// ScalePow10 under the precision its caller has set.
-[[gnu::noinline]] Extended ScaleAtFullPrecision(Extended x, int k) {
+// ScalePow10, adding what its operations signal to `raised`.
+Extended Scale(Extended x, int k, ExtendedFlags& raised) {
   if (k == 0) return x;
   const unsigned a = k < 0 ? 0u - static_cast<unsigned>(k) : static_cast<unsigned>(k);
-  if (a >= 5120) return k < 0 ? Extended{0} : HUGE_VALL;
+  if (a >= 5120) return k < 0 ? Extended{} : Extended::Infinity();
   const bool multiply = k > 0;
-  auto apply = [&](Extended factor) { x = multiply ? x * factor : x / factor; };
+  auto apply = [&](Extended factor) { x = (multiply ? Multiply(x, factor) : Divide(x, factor)).Into(raised); };
   apply(pow10::kSmall[a % 32]);
   if ((a / 32) % 16 != 0) apply(pow10::kMiddle[(a / 32) % 16]);
   if (a / 512 != 0) apply(pow10::kLarge[a / 512]);
   return x;
 }
 
-// The syntax and arithmetic of the parser; nullopt for a text of the wrong form.
-// Not inlined, so that the arithmetic stays between the environment changes.
-[[gnu::noinline]] std::optional<Extended> ReadNumber(std::string_view text, char decimal) {
+// The syntax and arithmetic of the parser; nullopt for a text of the wrong
+// form. What the arithmetic signals is added to `raised`.
+std::optional<Extended> ReadNumber(std::string_view text, char decimal, ExtendedFlags& raised) {
   std::size_t i = 0;
   const std::size_t end = text.size();
   while (i < end && text[i] == ' ') ++i;
@@ -83,17 +50,17 @@ Extended AppendDigit(Extended m, char digit) {
     ++i;
   }
 
-  Extended m = 0;
+  Extended m;
   bool consumed = false;
   for (; i < end && IsDigit(text[i]); ++i) {
-    m = AppendDigit(m, text[i]);
+    m = AppendDigit(m, text[i], raised);
     consumed = true;
   }
   std::int64_t fraction_digits = 0;
   if (i < end && text[i] == decimal) {
     consumed = true;
     for (++i; i < end && IsDigit(text[i]); ++i) {
-      m = AppendDigit(m, text[i]);
+      m = AppendDigit(m, text[i], raised);
       ++fraction_digits;
     }
   }
@@ -121,13 +88,13 @@ Extended AppendDigit(Extended m, char digit) {
   // a fraction of millions of digits within int.
   std::int64_t scale = exponent - fraction_digits;
   if (scale < -6000) scale = -6000;
-  m = ScaleAtFullPrecision(m, static_cast<int>(scale));
+  m = Scale(m, static_cast<int>(scale), raised);
   return negative ? -m : m;
 }
 
 // The 18 decimal digits of an integer t with 0 <= t < 10^18.
 std::string EighteenDigits(Extended t) {
-  auto n = static_cast<std::uint64_t>(t);
+  std::uint64_t n = t.ToUint64();
   std::string s(18, '0');
   for (int i = 17; i >= 0 && n != 0; --i) {
     s[static_cast<std::size_t>(i)] = static_cast<char>('0' + n % 10);
@@ -147,37 +114,59 @@ std::string LeadingDigits(const std::string& d, int count) {
   return s;
 }
 
-// DecimalDigits under the precision its caller has set.
-[[gnu::noinline]] DecimalRecord DecimalDigitsAtFullPrecision(Extended value, int precision, int decimals) {
+}  // namespace
+
+FloatOverflowError::FloatOverflowError() : std::runtime_error("浮動小数点数のオーバーフロー") {}
+
+Extended ParseNumberText(std::string_view text, Separators separators) {
+  ExtendedFlags raised;
+  const std::optional<Extended> value = ReadNumber(text, separators.decimal, raised);
+  if (!value || raised.Has(ExtendedFlags::kInvalid | ExtendedFlags::kOverflow)) {
+    throw ConversionError("'" + std::string(text) + "' は浮動小数点数ではありません");
+  }
+  return *value;
+}
+
+double RoundToDouble(Extended value) {
+  const WithFlags<double> rounded = value.ToDouble();
+  if (rounded.flags.Has(ExtendedFlags::kOverflow)) throw FloatOverflowError();
+  return rounded.value;
+}
+
+Extended ScalePow10(Extended x, int k) {
+  ExtendedFlags ignored;
+  return Scale(x, k, ignored);
+}
+
+DecimalRecord DecimalDigits(Extended value, int precision, int decimals) {
   DecimalRecord record;
-  switch (std::fpclassify(value)) {
-    case FP_ZERO:
-    case FP_SUBNORMAL:
+  switch (value.Classify()) {
+    case ExtendedClass::Zero:
+    case ExtendedClass::Denormal:
       return record;
-    case FP_INFINITE:
+    case ExtendedClass::Infinity:
       record.Exponent = DecimalRecord::kInfinity;
-      record.Negative = std::signbit(value);
+      record.Negative = value.Negative();
       return record;
-    case FP_NAN:
+    case ExtendedClass::NaN:
       record.Exponent = DecimalRecord::kNaN;
       return record;
-    default:
+    case ExtendedClass::Normal:
       break;
   }
 
   // 19728 / 65536 is just above log10(2): an estimate of the decimal exponent
   // that is exact or one too large. The shift floors negative products too.
-  const int binary_exponent = std::ilogb(value);
-  int exponent = ((binary_exponent * 19728) >> 16) + 1;
+  int exponent = ((value.BinaryExponent() * 19728) >> 16) + 1;
 
   // Reduce to an 18-digit integer; each step rounds in extended, ties to even.
-  Extended t = std::nearbyint(ScaleAtFullPrecision(std::fabs(value), 18 - exponent));
+  Extended t = ScalePow10(value.Abs(), 18 - exponent).RoundToInteger().value;
   if (t >= pow10::kTenTo18) {
-    t = std::nearbyint(t / 10);
+    t = (t / kTen).RoundToInteger().value;
     ++exponent;
   }
-  if (t < pow10::kTenTo18 / 10) {
-    t = t * 10;
+  if (t < pow10::kSmall[17]) {
+    t = t * kTen;
     --exponent;
   }
   const std::string s = EighteenDigits(t);
@@ -206,46 +195,9 @@ std::string LeadingDigits(const std::string& d, int count) {
   DropTrailingZeros(digits);
 
   record.Exponent = static_cast<std::int16_t>(exponent);
-  record.Negative = !digits.empty() && std::signbit(value);
+  record.Negative = !digits.empty() && value.Negative();
   record.Digits = std::move(digits);
   return record;
-}
-
-}  // namespace
-
-FloatOverflowError::FloatOverflowError() : std::runtime_error("浮動小数点数のオーバーフロー") {}
-
-Extended ParseNumberText(std::string_view text, Separators separators) {
-  Extended value = 0;
-  bool valid = false;
-  {
-    QuietFloatEnvironment environment;
-    const ExtendedPrecision precision;
-    if (const std::optional<Extended> read = ReadNumber(text, separators.decimal)) {
-      // The volatile store keeps the arithmetic ahead of the flag test.
-      volatile Extended finished = *read;
-      value = finished;
-      valid = !environment.RangeLeft();
-    }
-  }
-  if (!valid) throw ConversionError("'" + std::string(text) + "' は浮動小数点数ではありません");
-  return value;
-}
-
-double RoundToDouble(Extended value) {
-  const double rounded = static_cast<double>(value);
-  if (std::isinf(rounded) && std::isfinite(value)) throw FloatOverflowError();
-  return rounded;
-}
-
-Extended ScalePow10(Extended x, int k) {
-  const ExtendedPrecision precision;
-  return ScaleAtFullPrecision(x, k);
-}
-
-DecimalRecord DecimalDigits(Extended value, int precision, int decimals) {
-  const ExtendedPrecision full_precision;
-  return DecimalDigitsAtFullPrecision(value, precision, decimals);
 }
 
 std::string FormatResultText(Extended value, Separators separators) {

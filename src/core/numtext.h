@@ -1,46 +1,25 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 #pragma once
-// Number texts <-> values: the parser that judges every operand text, the two
-// formats that write every result and sign change (both with the separators
-// they are given), and the 32-bit integer texts of the settings file.
+// Number texts <-> values: the parser that judges every operand text and the
+// two formats that write every result and sign change (both with the
+// separators they are given).
 //
-// All arithmetic here is done in the x87 80-bit extended format, each single
-// operation rounded to nearest, ties to even, at the full 64-bit significand.
-// The last digits of many texts depend on those rounding steps:
+// All arithmetic here is done in the 80-bit extended format (core/extended.h),
+// each single operation rounded to nearest, ties to even, at the full 64-bit
+// significand. The last digits of many texts depend on those rounding steps:
 // 12345678901234.56 is shown as 12,345,678,901,234.56060, not ...56050.
-// The functions set the x87 precision to 64 bits themselves for as long as
-// they compute (see core/extended_precision.h), so a caller running at 53 bits
-// gets the same digits.
 
 #include <cstdint>
-#include <limits>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "core/extended.h"
+#include "core/integer_text.h"
 #include "core/separators.h"
 
 namespace numira {
-
-// The 80-bit extended format: 1 sign bit, 15-bit exponent with bias 16383,
-// 64-bit significand with an explicit integer bit. On x86-64 with g++ this is
-// `long double`; everything below assumes exactly that format.
-using Extended = long double;
-static_assert(std::numeric_limits<Extended>::digits == 64,
-              "Extended must have a 64-bit significand (x87 double-extended)");
-static_assert(std::numeric_limits<Extended>::max_exponent == 16384 &&
-                  std::numeric_limits<Extended>::min_exponent == -16381,
-              "Extended must have the 15-bit exponent of x87 double-extended");
-static_assert(std::numeric_limits<Extended>::is_iec559);
-
-// A text that is not a number. what() is the message shown to the user:
-// "'%s' は浮動小数点数ではありません" for number texts,
-// "'%s' は整数ではありません" for integer texts.
-class ConversionError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
 
 // A value beyond the double range was rounded to double.
 // what() is "浮動小数点数のオーバーフロー".
@@ -48,9 +27,6 @@ class FloatOverflowError : public std::runtime_error {
  public:
   FloatOverflowError();
 };
-
-// ---------------------------------------------------------------------------
-// Number texts
 
 // Parses a number text into an extended value. Only separators.decimal is
 // read; the thousands separator is never accepted.
@@ -63,10 +39,8 @@ class FloatOverflowError : public std::runtime_error {
 //   with decimal ',': "1,5" -> 1.5 and "1.5" is rejected
 // Throws ConversionError for everything else ("", "-", "1,234", "1.2.3",
 // "\t12", "E5", "1e5000") and for values beyond the extended range ("1e4999").
-// Runs in its own floating-point environment: the caller's environment,
-// including its status flags, is exactly as before when it returns or throws;
-// status flags the caller left raised (in the x87 or the SSE unit) never make
-// a valid text fail.
+// The range is judged by the flags the arithmetic returns: no floating-point
+// state of the program is read or changed.
 Extended ParseNumberText(std::string_view text, Separators separators);
 
 // Rounds an extended value to double, to nearest with ties to even.
@@ -124,20 +98,5 @@ std::string FormatResultText(Extended value, Separators separators);
 //   0.00001 -> "1E-5"  1e15 -> "1E15"  inf -> "INF"  -inf -> "-INF"  NaN -> "NAN"
 // Never fails.
 std::string FormatGeneralText(Extended value, Separators separators);
-
-// ---------------------------------------------------------------------------
-// Integer texts (32-bit signed)
-
-// Decimal digits, '-' before a negative number: 0 -> "0", -42 -> "-42".
-std::string FormatIntegerText(std::int32_t n);
-
-// Reads a decimal ("  42", "+7", "-2147483648") or hexadecimal ("$1F",
-// "x10", "0x1f"; no sign; "$FFFFFFFF" -> -1) integer text.
-// Throws ConversionError "'%s' は整数ではありません" for anything else
-// ("", "42 ", "-$10", "2147483648", "$100000000").
-std::int32_t ParseIntegerText(std::string_view text);
-
-// As ParseIntegerText, but returns `fallback` instead of throwing.
-std::int32_t ParseIntegerTextOr(std::string_view text, std::int32_t fallback);
 
 }  // namespace numira

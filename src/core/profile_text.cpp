@@ -124,18 +124,17 @@ bool TextDecoder::Emit() {
   return !stopped_;
 }
 
-bool TextDecoder::Finish() {
-  if (stopped_) return true;
+void TextDecoder::Finish() {
+  if (stopped_) return;
   if (!decided_) {
     decided_ = true;
     // Fewer than two bytes: no mark, so bytes as they are.
     std::string head = std::move(head_);
     Decode(head);
-    return true;
+    return;
   }
   if (high_surrogate_ != 0) AppendUtf8(text_, std::exchange(high_surrogate_, 0));
   Emit();
-  return odd_byte_.empty();
 }
 
 bool TextEncoder::Start() {
@@ -179,6 +178,8 @@ bool TextEncoder::Write(std::string_view text) {
   return units.empty() || out_(units);
 }
 
-bool TextEncoder::Finish() { return Start() && pending_.empty(); }
+bool TextEncoder::Finish(std::string_view stray_tail) {
+  return Start() && pending_.empty() && (stray_tail.empty() || out_(stray_tail));
+}
 
 }  // namespace numira

@@ -25,16 +25,21 @@ enum class TextEncoding { Bytes, Utf16LittleEndian, Utf16BigEndian };
 // told by the first two bytes: FF FE little endian, FE FF big endian (the
 // mark is no part of the text), anything else bytes as they are.
 //   bytes "FF FE 5B 00 73 00 5D 00" -> text "[s]"
+// UTF-16 bytes of an odd count end in half a code unit (a line of ANSI text
+// appended to a "Unicode" file leaves one): that last byte is no part of the
+// text but its stray tail, which an encoder puts back after the text.
+//   bytes "FF FE 5B 00 73 00 5D 00 78" -> text "[s]", stray tail "78"
 class TextDecoder {
  public:
   explicit TextDecoder(PieceConsumer text_out) : out_(std::move(text_out)) {}
 
   // The next piece of bytes; false once the text's consumer has stopped.
   bool Feed(std::string_view bytes);
-  // After the last piece: false when UTF-16 bytes end inside a code unit
-  // (an odd byte count), which no text can keep.
-  bool Finish();
+  // After the last piece.
+  void Finish();
   TextEncoding Encoding() const { return encoding_; }
+  // After Finish: the byte after the last whole UTF-16 code unit, or nothing.
+  std::string_view StrayTail() const { return odd_byte_; }
 
  private:
   bool Decode(std::string_view bytes);
@@ -59,8 +64,9 @@ class TextEncoder {
   // False when the sink fails, or when UTF-16 is asked for a text that is not
   // UTF-8 (nothing of that piece is written then).
   bool Write(std::string_view text);
-  // After the last piece: false when the text ended inside a UTF-8 sequence.
-  bool Finish();
+  // After the last piece: writes `stray_tail` (a decoder's StrayTail) as it
+  // is. False when the text ended inside a UTF-8 sequence or the sink fails.
+  bool Finish(std::string_view stray_tail = {});
 
  private:
   bool Start();

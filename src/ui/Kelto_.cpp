@@ -61,7 +61,7 @@ constexpr ControlHandler kControlHandlers[] = {
 };
 
 // The window's own key combinations, checked before every other key; Alt
-// is never held. (A key that pastes would join them here.)
+// is never held.
 struct Shortcut {
   Key key;
   bool shift;
@@ -71,6 +71,8 @@ struct Shortcut {
 constexpr Shortcut kShortcuts[] = {
     {Key::C, false, true, &TForm1::CopyToClipboard},
     {Key::Insert, false, true, &TForm1::CopyToClipboard},
+    {Key::V, false, true, &TForm1::PasteFromClipboard},
+    {Key::Insert, true, false, &TForm1::PasteFromClipboard},
 };
 
 std::vector<MonitorRect> MonitorRects(const std::vector<Monitor>& monitors) {
@@ -333,6 +335,12 @@ void TForm1::CopyToClipboard() {
     } else {
       view_.CopyText(view_.DisplayText());
     }
+  });
+}
+
+void TForm1::PasteFromClipboard() {
+  RunHandler([this] {
+    if (!tape_.Paste(view_.ClipboardText())) view_.WarningSound();
   });
 }
 

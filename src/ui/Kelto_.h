@@ -41,7 +41,7 @@ namespace numira {
 // The keys the window's key handling tells apart. A front-end maps its own
 // key codes onto them; every other key is Other. KeypadDecimal is the
 // numeric keypad's decimal key, whatever character its layout gives it.
-enum class Key { Other, Backspace, Home, Enter, Escape, Tab, Left, Up, Right, Down, Insert, C, KeypadDecimal };
+enum class Key { Other, Backspace, Home, Enter, Escape, Tab, Left, Up, Right, Down, Insert, C, V, KeypadDecimal };
 
 // A key pressed, with the modifiers held.
 struct KeyStroke {
@@ -78,6 +78,10 @@ class Form1View {
   virtual void CopyTapeSelection() = 0;
   // Puts `text` on the clipboard.
   virtual void CopyText(const std::string& text) = 0;
+  // The clipboard's text as UTF-8; empty when it holds no text.
+  virtual std::string ClipboardText() const = 0;
+  // The platform's warning sound, for a paste that enters nothing.
+  virtual void WarningSound() = 0;
 
   // The check box `CheckBox1`. Setting it never runs its click handler:
   // TForm1 decides when that happens.
@@ -101,7 +105,9 @@ class Form1View {
   virtual void Minimize() = 0;
   virtual void Restore() = 0;        // back from a minimize
   virtual void BringToFront() = 0;   // raised and given the input
-  // The topmost z-order band (true) or the normal one, on the live window.
+  // The topmost z-order band (true) or the normal one, on the live window;
+  // out of the topmost band, a window the window manager keeps below the
+  // others (its own menu's choice) stays there.
   virtual void SetTopmost(bool topmost) = 0;
   // The window's outer frame as the settings load and store it.
   virtual SettingsWindow& Frame() = 0;
@@ -213,6 +219,7 @@ class TForm1 : public EngineSurroundings, public HistoryObserver {
   // is not goes on to the focused control (and gives its character to
   // FormKeyPress).
   //   Ctrl+C, Ctrl+Insert       copy (CopyToClipboard); used up
+  //   Ctrl+V, Shift+Insert      paste (PasteFromClipboard); used up
   //   Tab, Shift+Tab            the next / previous tab stop, round; used up
   //   arrows on a keypad control the next (Right, Down) / previous control
   //                             of the keypad panel, round; used up
@@ -228,6 +235,10 @@ class TForm1 : public EngineSurroundings, public HistoryObserver {
   // The history panel's selection when it has the focus and a selection,
   // otherwise the display text.
   void CopyToClipboard();
+  // The number on the clipboard becomes the operand that typing would enter
+  // next (Tape::Paste): no history line, the focus back to "=". A text that
+  // is no number changes nothing, the focus included, and sounds the warning.
+  void PasteFromClipboard();
 
   // The display field's mouse buttons: the first release of a click runs
   // edhyoujClick, a double-click edhyoujDblClick (and its closing release

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <utility>
+#include <vector>
 
 namespace numira::layout {
 namespace {
@@ -70,6 +72,22 @@ DockedPanels DockPanels(int client_width, int client_height) {
                           std::max(container.left + kBevelWidth, right - kBevelWidth),
                           std::max(kBevelWidth, client_height - kBevelWidth)};
   return {{0, 0, kKeypadPanelWidth, client_height}, container, inside};
+}
+
+std::span<const ControlSpec* const> ReadingOrder() {
+  static const std::vector<const ControlSpec*> order = [] {
+    std::vector<const ControlSpec*> controls;
+    for (const ControlSpec& control : kControls) {
+      if (control.container == KeypadPanel) controls.push_back(&control);
+    }
+    // A row's controls share their top, but for the check box, which stands
+    // right of the glyph buttons in their row.
+    std::ranges::stable_sort(controls, [](const ControlSpec* a, const ControlSpec* b) {
+      return std::pair(a->top, a->left) < std::pair(b->top, b->left);
+    });
+    return controls;
+  }();
+  return order;
 }
 
 const ControlSpec* FindControl(std::string_view name) {

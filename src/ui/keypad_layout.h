@@ -57,6 +57,12 @@ struct ControlSpec {
 // in which the arrow keys move the focus), then `Memo1`.
 std::span<const ControlSpec> Controls();
 
+// `Panel1`'s controls in reading order, as a screen reader meets them: rows
+// from the top, each from the left (the display field; 7 8 9 + AC; 4 5 6 -
+// BS; 1 2 3 * +-; 0 000 ． / =; the glyph buttons and the check box). The
+// arrow keys walk the control order above instead.
+std::span<const ControlSpec* const> ReadingOrder();
+
 // The row of the named control, or nullptr.
 const ControlSpec* FindControl(std::string_view name);
 

@@ -256,7 +256,17 @@ LRESULT Form1Window::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       if (form_.CloseRequested()) PostQuitMessage(0);
       return 0;
     case WM_QUERYENDSESSION:
-      return form_.QueryEndSession([] { return true; }) ? TRUE : FALSE;
+      // Windows wants the answer at once, and nothing shown while the session
+      // ends: a modal box here would hold up the logoff behind a window the
+      // user may never see. The settings are stored as at a close, a failure
+      // only keeps the old file, and the session may end.
+      return form_.QueryEndSession([] { return false; }) ? TRUE : FALSE;
+    case WM_ENDSESSION:
+      // The session does end: so does the program, from under the readme
+      // window or an error box too (their modal loops end at the quit
+      // message). The question above has stored the settings.
+      if (wParam != FALSE) PostQuitMessage(0);
+      return 0;
     case WM_DESTROY:
       form_.FormDestroy();
       return 0;
@@ -338,6 +348,8 @@ bool Form1Window::TapeHasSelection() const {
 
 void Form1Window::CopyTapeSelection() { SendMessageW(Memo1, WM_COPY, 0, 0); }
 void Form1Window::CopyText(const std::string& text) { CopyTextToClipboard(window_, Wide(text)); }
+std::string Form1Window::ClipboardText() const { return Utf8(ClipboardUnicodeText(window_)); }
+void Form1Window::WarningSound() { MessageBeep(MB_ICONWARNING); }
 
 bool Form1Window::CheckBoxTicked() const { return SendMessageW(CheckBox1, BM_GETCHECK, 0, 0) == BST_CHECKED; }
 

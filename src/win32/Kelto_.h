@@ -57,7 +57,7 @@ class Form1Window : public Form1View {
   void SetReadmeWindow(TFormvajon* readme) { readme_ = readme; }
 
   // The window's key preview, for every queued message: true when the key
-  // is used up (focus movement, Enter on a push button, copy).
+  // is used up (focus movement, Enter on a push button, copy, paste).
   bool PreviewKey(const MSG& message);
 
   // Form1View.
@@ -70,6 +70,8 @@ class Form1Window : public Form1View {
   bool TapeHasSelection() const override;
   void CopyTapeSelection() override;
   void CopyText(const std::string& text) override;
+  std::string ClipboardText() const override;
+  void WarningSound() override;
   bool CheckBoxTicked() const override;
   void SetCheckBox(bool ticked) override;
   const layout::ControlSpec* FocusedControl() const override;

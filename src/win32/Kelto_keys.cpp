@@ -24,6 +24,7 @@ Key KeyOf(WPARAM virtual_key) {
     case VK_DOWN: return Key::Down;
     case VK_INSERT: return Key::Insert;
     case 'C': return Key::C;
+    case 'V': return Key::V;
     // The keypad's decimal key, whatever character the layout gives it.
     case VK_DECIMAL: return Key::KeypadDecimal;
     default: return Key::Other;

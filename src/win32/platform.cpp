@@ -3,6 +3,7 @@
 #include "win32/platform.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "win32/wide_text.h"
 
@@ -108,6 +109,21 @@ void CopyTextToClipboard(HWND owner, const std::wstring& text) {
     if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
   }
   CloseClipboard();
+}
+
+std::wstring ClipboardUnicodeText(HWND owner) {
+  std::wstring text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* characters = static_cast<const wchar_t*>(GlobalLock(data))) {
+      // Up to its closing NUL, and never past the memory block, whatever the
+      // program that put it there wrote.
+      text.assign(characters, wcsnlen(characters, GlobalSize(data) / sizeof(wchar_t)));
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
 }
 
 std::wstring WindowText(HWND window) {

@@ -47,6 +47,8 @@ void ShowErrorBox(HWND owner, const std::string& caption, const std::string& tex
 
 // Puts the text on the clipboard as Unicode text.
 void CopyTextToClipboard(HWND owner, const std::wstring& text);
+// The clipboard's Unicode text; empty when it has none or cannot be opened.
+std::wstring ClipboardUnicodeText(HWND owner);
 
 // The window's text.
 std::wstring WindowText(HWND window);

@@ -20,6 +20,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <fstream>
 #include <memory>
@@ -39,6 +40,7 @@
 #include "app/form_settings.h"
 #include "app/history_view.h"
 #include "app/images.h"
+#include "app/session_end.h"
 #include "ui/keypad_layout.h"
 
 // Readable failure messages for Qt strings and lists of them.
@@ -390,6 +392,31 @@ TEST_F(KeltoKeys, CopyKeysReachTheClipboard) {
   EXPECT_EQ(MemoLines().size(), 3);
 }
 
+// The tape focused and read-only: the window pastes, the tape takes nothing.
+TEST_F(KeltoKeys, PasteKeysReadTheClipboardWithTheTapeFocused) {
+  ShowActive();
+  Type("12+");
+  const struct {
+    Qt::Key key;
+    Qt::KeyboardModifiers modifiers;
+    QString clipboard;
+    QString display;
+  } cases[] = {
+      {Qt::Key_V, Qt::ControlModifier, QStringLiteral("￥１２，３４５\r\n"), QStringLiteral("12345")},
+      {Qt::Key_Insert, Qt::ShiftModifier, QStringLiteral("(2,500)"), QStringLiteral("-2500")},
+      {Qt::Key_V, Qt::ControlModifier, QStringLiteral("1.5E3"), QStringLiteral("-2500")},
+  };
+  for (const auto& c : cases) {
+    QApplication::clipboard()->setText(c.clipboard);
+    form_->Memo1->setFocus();
+    Press(c.key, c.modifiers);
+    EXPECT_EQ(Display(), c.display) << c.clipboard.toStdString();
+  }
+  EXPECT_EQ(MemoLines(), QStringList{"12+"});
+  Type("=");
+  EXPECT_EQ(Display(), "-2,488.00000");
+}
+
 TEST_F(KeltoKeys, KeypadDecimalKeyTypesThePointWhateverItSends) {
   ShowActive();
   // A German layout's keypad key sends ",", others "."; the main keyboard's
@@ -502,6 +529,23 @@ TEST_F(KeltoFrame, CloseStoresTheSettingsOrIsRefusedWithTheErrorBox) {
   EXPECT_FALSE(form_->close());
   EXPECT_TRUE(form_->isVisible());
   EXPECT_EQ(error_boxes_, std::vector<std::string>{"電卓: " + settings_path_ + " に書き込めません."});
+}
+
+// The session manager ends the session with the application's quit request,
+// once its save request has been answered: the program ends, its main window
+// not asked to close again (which would fail to store here and stay with the
+// error box).
+TEST_F(KeltoFrame, QuitRequestEndsTheProgramWithoutAnotherClose) {
+  settings_path_ = folder_.filePath(QStringLiteral("gone/kelto.ini")).toStdString();
+  form_ = std::make_unique<TestWindow>(Form1Surroundings{tray_module_, {}, settings_path_}, tray_available_,
+                                       error_boxes_);
+  Start();
+  SessionEndWatch watch(*form_);
+  QTimer::singleShot(0, &watch, [] { QCoreApplication::quit(); });
+  // A refused quit leaves the event loop running: ended apart, as a failure.
+  QTimer::singleShot(5000, &watch, [] { QCoreApplication::exit(1); });
+  EXPECT_EQ(QApplication::exec(), 0);
+  EXPECT_TRUE(error_boxes_.empty());
 }
 
 TEST_F(KeltoFrame, AlwaysOnTopChangedByTheWindowManagerSetsTheBoxAndTheWindowsFlag) {

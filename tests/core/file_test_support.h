@@ -207,17 +207,31 @@ class FakeWindow : public SettingsWindow {
 
 inline const std::vector<MonitorRect> kOneFullHd = {{0, 0, 1920, 1080}};
 
-// Saves window 325, 153, always-on-top off, standard view on. Returns the
-// error message, or the empty text when the save went through.
-inline std::string SaveReportingError(const std::string& path) {
-  FakeWindow window(325, 153);
-  bool stay = false, waid = true;
+// `lf_text` with each LF turned into the line end a new settings file gets:
+// CR LF on Windows, as the platform's own writer makes it, LF elsewhere.
+inline std::string WithNewFileLineEnds(std::string lf_text) {
+#ifdef _WIN32
+  for (std::size_t at = lf_text.find('\n'); at != std::string::npos; at = lf_text.find('\n', at + 2)) {
+    lf_text.insert(at, "\r");
+  }
+#endif
+  return lf_text;
+}
+
+// Saves the window and flags. Returns the error message, or the empty text
+// when the save went through.
+inline std::string SaveReportingError(const std::string& path, const SettingsWindow& window, bool stay, bool waid) {
   try {
     SaveSettings(path, window, {stay, waid});
   } catch (const SettingsWriteError& error) {
     return error.what();
   }
   return std::string();
+}
+
+// The same for window 325, 153, always-on-top off, standard view on.
+inline std::string SaveReportingError(const std::string& path) {
+  return SaveReportingError(path, FakeWindow(325, 153), false, true);
 }
 
 }  // namespace numira::test_support

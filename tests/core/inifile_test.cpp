@@ -6,11 +6,16 @@
 #include "core/inifile_.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <signal.h>
+#endif
 
 #include <climits>
 #include <cstdint>
+#include <random>
 #include <regex>
 #include <string>
 #include <vector>
@@ -30,6 +35,7 @@ using test_support::RunInChild;
 #endif
 using test_support::SaveReportingError;
 using test_support::ScratchFolder;
+using test_support::WithNewFileLineEnds;
 using test_support::WriteBytes;
 
 
@@ -61,7 +67,12 @@ TEST(SettingsPath, LiesBesideTheRunningExecutable) {
   const std::string executable = ExecutablePath();
   struct stat by_path, by_kernel;
   ASSERT_EQ(::stat(executable.c_str(), &by_path), 0) << executable;
-  ASSERT_EQ(::stat("/proc/self/exe", &by_kernel), 0);
+  // Opened, not stat'ed: qemu-user (running a cross-built test) answers an
+  // open of /proc/self/exe with the program it runs, a stat with itself.
+  const int running = ::open("/proc/self/exe", O_RDONLY);
+  ASSERT_GE(running, 0);
+  ASSERT_EQ(::fstat(running, &by_kernel), 0);
+  ::close(running);
   EXPECT_EQ(by_path.st_ino, by_kernel.st_ino);
   EXPECT_EQ(by_path.st_dev, by_kernel.st_dev);
   EXPECT_EQ(SettingsFilePath(), executable + ".ini");  // this test program has no extension
@@ -168,10 +179,14 @@ TEST(SettingsSave, FirstSaveWritesTheSixLinesAndLoadsBack) {
   FakeWindow window(325, 153);
   bool stay = false, waid = true;
   SaveSettings(path, window, {stay, waid});
-  EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=153\nleft=325\n[formmein]\nstay=0\nwaid=1\n");
+  EXPECT_EQ(ReadBytes(path), WithNewFileLineEnds("[mainform]\ntop=153\nleft=325\n[formmein]\nstay=0\nwaid=1\n"));
 
   FakeWindow moved(-700, 20);
   bool on_top = true, standard = false;
+  SaveSettings(path, moved, {on_top, standard});
+  EXPECT_EQ(ReadBytes(path), WithNewFileLineEnds("[mainform]\ntop=20\nleft=-700\n[formmein]\nstay=1\nwaid=0\n"));
+  // An existing file keeps its own line ends, whatever the platform's.
+  WriteBytes(path, "[mainform]\ntop=1\n");
   SaveSettings(path, moved, {on_top, standard});
   EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=20\nleft=-700\n[formmein]\nstay=1\nwaid=0\n");
 
@@ -180,6 +195,42 @@ TEST(SettingsSave, FirstSaveWritesTheSixLinesAndLoadsBack) {
   LoadSettings(path, restored, {stay_read, waid_read}, {{-1920, 0, 0, 1080}, {0, 0, 1920, 1080}});
   EXPECT_EQ(restored.Left(), -700);
   EXPECT_EQ(restored.Top(), 20);
+  EXPECT_TRUE(stay_read);
+  EXPECT_FALSE(waid_read);
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+// A file an editor saved as "Unicode" (UTF-16 with its byte order mark), to
+// which a command prompt appended a line of ANSI text ("echo x=1 >>"): five
+// bytes, so the file ends in half a code unit. The appended bytes and that
+// stray last byte stay where they are; the keys go in as UTF-16.
+TEST(SettingsSave, Utf16FileOfAnOddByteCountIsSavedKeepingItsStrayBytes) {
+  const auto utf16 = [](std::string_view ascii) {
+    std::string out;
+    for (char c : ascii) out += std::string{c, '\0'};
+    return out;
+  };
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  const std::string head = "\xFF\xFE" + utf16("; mine\r\n[MainForm]\r\ntop=1\r\n");
+  WriteBytes(path, head + "x=1\r\n");
+  FakeWindow window(0, 0);
+  bool stay = false, waid = true;
+  LoadSettings(path, window, {stay, waid}, kOneFullHd);
+  EXPECT_EQ(window.Top(), 1);
+
+  // "x=" and "1\r" read as two code units of a last line without a line end.
+  const std::string saved = head.substr(0, head.size() - 6) + utf16("153\r\nleft=325\r\n") + "x=1\r" +
+                            utf16("\r\n[formmein]\r\nstay=1\r\nwaid=0\r\n") + "\n";
+  for (int save = 0; save < 2; ++save) {
+    EXPECT_EQ(SaveReportingError(path, FakeWindow(325, 153), true, false), "") << "save " << save;
+    EXPECT_EQ(ReadBytes(path), saved) << "save " << save;
+  }
+  FakeWindow loaded(0, 0);
+  bool stay_read = false, waid_read = true;
+  LoadSettings(path, loaded, {stay_read, waid_read}, kOneFullHd);
+  EXPECT_EQ(loaded.Left(), 325);
+  EXPECT_EQ(loaded.Top(), 153);
   EXPECT_TRUE(stay_read);
   EXPECT_FALSE(waid_read);
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
@@ -217,17 +268,60 @@ TEST(SettingsSave, UnwritableFileRaisesWithThePathAndWritesNothing) {
   }
 }
 
-TEST(SettingsSave, KeysBeforeAFailedWriteStayWritten) {
+// A save that cannot be finished (here a size limit that holds the first
+// keys but not all of them, as a disk that fills up) writes none of them.
+TEST(SettingsSave, AFailedSaveWritesNoKey) {
+  const std::string old_bytes = "[mainform]\ntop=1\nleft=2\n";
+  for (const bool existed : {false, true}) {
+    ScratchFolder folder;
+    const std::string path = folder / "kelto.ini";
+    if (existed) WriteBytes(path, old_bytes);
+    test_support::ChildResult result = RunInChild({false, 40}, [&](std::string& report) {
+      report = SaveReportingError(path);
+      return report.empty() ? 1 : 0;
+    });
+    EXPECT_EQ(result.exit_code, 0) << existed;
+    EXPECT_EQ(result.output, path + " に書き込めません") << existed;
+    EXPECT_EQ(ReadBytes(path), existed ? std::optional<std::string>(old_bytes) : std::nullopt) << existed;
+    EXPECT_EQ(folder.Names(), existed ? std::vector<std::string>{"kelto.ini"} : std::vector<std::string>{}) << existed;
+  }
+}
+
+// A copy of the program killed at any moment of its close: the file holds
+// the four values of one save, all old or all new, never the new top beside
+// the old left. The saver alternates between two sets of values as fast as
+// it can; each round kills it after a random pause.
+TEST(SettingsSave, AKilledSaveLeavesTheValuesOfOneSave) {
   ScratchFolder folder;
   const std::string path = folder / "kelto.ini";
-  // 40 bytes hold top and left (28 bytes) but not the [formmein] section too.
-  test_support::ChildResult result = RunInChild({false, 40}, [&](std::string& report) {
-    report = SaveReportingError(path);
-    return report.empty() ? 1 : 0;
-  });
-  EXPECT_EQ(result.exit_code, 0);
-  EXPECT_EQ(result.output, path + " に書き込めません");
-  EXPECT_EQ(ReadBytes(path), "[mainform]\ntop=153\nleft=325\n");
+  ASSERT_EQ(SaveReportingError(path), "");
+  const std::regex one_save("\\[mainform\\]\ntop=(153\nleft=325\n\\[formmein\\]\nstay=0\nwaid=1|"
+                            "-20\nleft=-40\n\\[formmein\\]\nstay=1\nwaid=0)\n");
+  std::mt19937 random(25u);
+  for (int round = 0; round < 40; ++round) {
+    int started[2];
+    ASSERT_EQ(::pipe(started), 0);
+    const pid_t saver = test_support::StartChild([&] {
+      FakeWindow a(325, 153), b(-40, -20);
+      bool stay_a = false, waid_a = true, stay_b = true, waid_b = false;
+      if (::write(started[1], "s", 1) != 1) return 1;
+      for (;;) {
+        SaveSettings(path, a, {stay_a, waid_a});
+        SaveSettings(path, b, {stay_b, waid_b});
+      }
+    });
+    ::close(started[1]);
+    char signal;
+    ASSERT_EQ(::read(started[0], &signal, 1), 1);
+    ::close(started[0]);
+    ::usleep(static_cast<useconds_t>(random() % 3000));
+    ::kill(saver, SIGKILL);
+    EXPECT_EQ(test_support::WaitForChild(saver), -1);
+    const std::string bytes = ReadBytes(path).value_or("");
+    EXPECT_TRUE(std::regex_match(bytes, one_save)) << "round " << round << ":\n" << bytes;
+  }
+  // The next save clears what the killed ones left.
+  ASSERT_EQ(SaveReportingError(path), "");
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
 }
 

@@ -8,6 +8,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/file.h>
+#endif
 
 #include <algorithm>
 #include <functional>
@@ -131,11 +135,54 @@ TEST(ProfileWrite, ChangesOnlyTheKeyItWrites) {
       {"UTF-16 big endian, new section", Utf16("[s]\r\nk=1", true), "t", "n",
        Utf16("[s]\r\nk=1\r\n[t]\r\nn=22\r\n", true)},
       {"UTF-16 lone surrogate kept", Utf16("[s]\nk=1\n") + std::string("\x00\xDC", 2), "s", "k", Utf16("[s]\nk=22\n") + std::string("\x00\xDC", 2)},
-      {"UTF-16 with an odd byte is left alone", Utf16("[s]\nk=1\n") + "x", "s", "k", Utf16("[s]\nk=1\n") + "x"},
+      // A line of ANSI text appended to a "Unicode" file: its bytes read as
+      // code units (kept as they are), an odd count leaves a stray last byte.
+      {"UTF-16 with a stray last byte: kept last", Utf16("[s]\nk=1\n") + "x", "s", "k", Utf16("[s]\nk=22\n") + "x"},
+      {"UTF-16 with a stray last byte, new section before it", Utf16("[s]\r\n") + "y=1\r\n", "t", "n",
+       Utf16("[s]\r\n") + "y=1\r" + Utf16("\r\n[t]\r\nn=22\r\n").substr(2) + "\n"},
+      {"UTF-16 byte order mark and a stray byte only", "\xFF\xFEx", "s", "k", Utf16("[s]\nk=22\n") + "x"},
   };
   for (const WriteCase& c : cases) {
     EXPECT_EQ(SetProfileValue(c.content, c.section, c.key, "22"), c.expected) << c.what;
   }
+}
+
+// Several keys set in one pass give what setting them one after another
+// gives: a missing section is added once with all of its keys, key lines
+// added to one section follow each other, a last line without an end gets
+// one once. Only a content without any line end takes the given line end.
+TEST(ProfileWrite, SetsSeveralKeysAsOneAfterAnotherWould) {
+  const std::vector<ProfileEntry> settings = {
+      {"mainform", "top", "153"}, {"mainform", "left", "325"}, {"formmein", "stay", "0"}, {"formmein", "waid", "1"}};
+  const struct {
+    const char* what;
+    std::string content;
+    std::string line_end;
+    std::string expected;
+  } cases[] = {
+      {"new file", "", "\n", "[mainform]\ntop=153\nleft=325\n[formmein]\nstay=0\nwaid=1\n"},
+      {"new file, CR LF asked for", "", "\r\n",
+       "[mainform]\r\ntop=153\r\nleft=325\r\n[formmein]\r\nstay=0\r\nwaid=1\r\n"},
+      {"a file's own line ends win", "[FormMein]\nwaid=0\n;x", "\r\n",
+       "[FormMein]\nwaid=1\nstay=0\n;x\n[mainform]\ntop=153\nleft=325\n"},
+      {"last line without an end, keys added to it and after it", "[formmein]\r\nstay=1", "\n",
+       "[formmein]\r\nstay=0\r\nwaid=1\r\n[mainform]\r\ntop=153\r\nleft=325\r\n"},
+      {"one value replaced, the others added", "[mainform]\nleft = 7", "\n",
+       "[mainform]\nleft = 325\ntop=153\n[formmein]\nstay=0\nwaid=1\n"},
+  };
+  for (const auto& c : cases) {
+    std::string one_by_one = c.content;
+    for (const ProfileEntry& e : settings) one_by_one = SetProfileValue(one_by_one, e.section, e.key, e.value, c.line_end);
+    EXPECT_EQ(one_by_one, c.expected) << c.what;
+    EXPECT_EQ(SetProfileValues(c.content, settings, c.line_end), c.expected) << c.what;
+  }
+  // Two entries for one key have no single meaning: refused whole.
+  const std::vector<ProfileEntry> twice = {{"s", "k", "1"}, {"S", "K", "2"}};
+  EXPECT_FALSE(AreStorableProfileEntries(twice));
+  EXPECT_EQ(SetProfileValues("[s]\nk=0\n", twice), "[s]\nk=0\n");
+  ScratchFolder folder;
+  EXPECT_FALSE(WriteProfileStrings(folder / "kelto.ini", twice));
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{});
 }
 
 TEST(ProfileWrite, RefusesEntriesThatWouldBreakTheFile) {
@@ -398,20 +445,41 @@ TEST(ProfileFile, WritableFileInAFolderThatIsNotIsRewrittenInPlace) {
 }
 
 // A writer killed in the middle of a save leaves its temporary file; the next
-// save removes it, but never one of a writer that still runs, nor another
-// file's.
-TEST(ProfileFile, WriteRemovesTemporariesOfDeadWritersOnly) {
+// save removes it, whatever process id its name carries (ids come back: here
+// those of processes that run now), but never the file a live writer holds,
+// nor another file's.
+TEST(ProfileFile, WriteRemovesTemporariesThatNoLiveWriterHolds) {
   ScratchFolder folder;
-  const pid_t gone = test_support::StartChild([] { return 0; });
-  ASSERT_EQ(test_support::WaitForChild(gone), 0);
-  std::vector<std::string> kept = {".kelto.ini." + std::to_string(::getppid()) + ".3.tmp",
-                                   ".other.ini." + std::to_string(gone) + ".0.tmp", "kelto.ini"};
-  for (const std::string& name : kept) WriteBytes(folder / name, "[half");
-  WriteBytes(folder / (".kelto.ini." + std::to_string(gone) + ".0.tmp"), "[half");
+  const std::string held = ".kelto.ini." + std::to_string(::getppid()) + ".0.tmp";
+  int ready[2], done[2];
+  ASSERT_EQ(::pipe(ready), 0);
+  ASSERT_EQ(::pipe(done), 0);
+  // A writer in the middle of its save: holds its temporary file until told.
+  const pid_t writer = test_support::StartChild([&] {
+    ::close(done[1]);
+    const int fd = ::open((folder / held).c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+    if (fd < 0 || ::flock(fd, LOCK_EX) != 0 || ::write(ready[1], "r", 1) != 1) return 1;
+    char ignored;
+    return ::read(done[0], &ignored, 1) == 0 ? 0 : 2;
+  });
+  ::close(ready[1]);
+  ::close(done[0]);
+  char signal;
+  ASSERT_EQ(::read(ready[0], &signal, 1), 1);
+  const std::vector<std::string> leftovers = {".kelto.ini." + std::to_string(::getpid()) + ".0.tmp",
+                                              ".kelto.ini." + std::to_string(writer) + ".7.tmp"};
+  for (const std::string& name : leftovers) WriteBytes(folder / name, "[half");
+  WriteBytes(folder / (".other.ini." + std::to_string(writer) + ".0.tmp"), "[half");
 
   ASSERT_TRUE(WriteProfileString(folder / "kelto.ini", "s", "k", "1"));
-  std::sort(kept.begin(), kept.end());
-  EXPECT_EQ(folder.Names(), kept);
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{held, ".other.ini." + std::to_string(writer) + ".0.tmp",
+                                                      "kelto.ini"}));
+  // Once the writer has ended, its file is a leftover like any other.
+  ::close(done[1]);
+  EXPECT_EQ(test_support::WaitForChild(writer), 0);
+  ASSERT_TRUE(WriteProfileString(folder / "kelto.ini", "s", "k", "2"));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{".other.ini." + std::to_string(writer) + ".0.tmp", "kelto.ini"}));
+  ::close(ready[0]);
 }
 
 TEST(ProfileFile, ReadsLinkTextsLongerThanAnyFixedBuffer) {

@@ -8,7 +8,8 @@ and drives it only through the accessibility interfaces:
     accessibility_check.py --registered KELTO_PID   (exit 0 once it is on the bus)
 
 Checks that the window is a frame and every control has a name, that the
-buttons press through their Action interface, that each result and each tape
+keypad's controls come in reading order (rows from the top, each from the
+left), that the buttons press through their Action interface, that each result and each tape
 line arrives as a text-changed event on a named object, that the tape's lines
 read back through its Text interface, and that the display field's action
 switches the view. Prints the accessible tree (role and name) and one line per
@@ -22,6 +23,10 @@ import pyatspi
 from gi.repository import GLib
 
 WAIT_SECONDS = 10
+
+# The keypad panel's controls as a screen reader meets them, row by row.
+READING_ORDER = ["表示窓", "7", "8", "9", "+", "AC", "4", "5", "6", "-", "BS", "1", "2", "3", "*", "+-",
+                 "0", "000", "．", "/", "=", "最小化", "バージョン＆ヘルプ", "常に前面"]
 
 
 def fail(message):
@@ -113,6 +118,15 @@ def main():
     display = find(frame, pyatspi.ROLE_TEXT, "表示窓") or fail("no text named 表示窓")
     tape = find(frame, pyatspi.ROLE_TEXT, "入力履歴") or fail("no text named 入力履歴")
     print("- every control named; the window is a frame")
+
+    panel = display.parent
+    order = [child.name for child in panel]
+    if order != READING_ORDER:
+        fail("the keypad panel's controls come in the order %s" % order)
+    indexes = [child.getIndexInParent() for child in panel]
+    if indexes != list(range(len(READING_ORDER))):
+        fail("the keypad panel's controls give their places as %s" % indexes)
+    print("- the keypad's controls come row by row, each row from the left")
 
     # 12+3= through the buttons' Press actions, listening as a screen reader.
     heard = []

@@ -10,7 +10,7 @@
 #   desktop_tools.sh SCENARIOS.sh PATH/TO/kelto NAME
 set -euo pipefail
 missing=()
-for tool in Xvfb openbox trayer xdotool wmctrl xprop xwininfo xwd xclip; do
+for tool in Xvfb openbox trayer xdotool wmctrl xprop xwininfo xwd xclip xkbevd; do
   command -v "$tool" >/dev/null 2>&1 || missing+=("$tool")
 done
 if [ ${#missing[@]} -gt 0 ]; then

@@ -75,6 +75,8 @@ trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 e2e_dir=$(dirname "${BASH_SOURCE[0]}")
 # The waits: poll, wait_until, wait_for_value, not.
 source "$e2e_dir/waits.sh"
+# put_on_clipboard, start_bell_listener, bells.
+source "$e2e_dir/paste_tools.sh"
 
 # expect_eq DESCRIPTION EXPECTED ACTUAL
 expect_eq() {
@@ -251,6 +253,22 @@ kelto_dialogs() {
 has_dialog() { [ -n "$(kelto_dialogs)" ]; }
 no_dialog() { [ -z "$(kelto_dialogs)" ]; }
 
+# Records the window manager's list of the windows it manages from now on:
+# xprop prints it at once and again at every change. windows_added lists the
+# windows that joined it after the watch began, one id a line.
+watch_managed_windows() {
+  [ -z "${clients_pid:-}" ] || kill "$clients_pid" 2>/dev/null || true
+  : >"$scratch/clients.log"
+  xprop -root -spy _NET_CLIENT_LIST >"$scratch/clients.log" 2>&1 &
+  clients_pid=$!
+  started_pids+=("$clients_pid")
+  wait_until "the window manager's client list is watched" test -s "$scratch/clients.log"
+}
+managed_ids() { sed -n 's/.*# *//p' | tr ',' '\n' | tr -d ' ' | sed '/^$/d' | sort -u; }
+windows_added() {
+  comm -13 <(head -n 1 "$scratch/clients.log" | managed_ids) <(managed_ids <"$scratch/clients.log") | xargs
+}
+
 active_window() { xprop -root _NET_ACTIVE_WINDOW | sed -n 's/.*# *//p'; }
 is_active() { [ "$(printf '0x%x' "$(active_window)")" = "$(printf '0x%x' "$1")" ]; }
 
@@ -352,6 +370,15 @@ copy_with_ctrl_c() {
   mark_selection clipboard
   press ctrl+c
   wait_until "Ctrl+C puts text on the clipboard" selection_changed clipboard
+  clipboard
+}
+
+# Ctrl+C after a paste, then the clipboard's text. kelto takes its keys in
+# order, so once its copy has ended the xclip of put_on_clipboard, the paste
+# before it has read that xclip's text.
+copy_after_paste() {
+  press ctrl+c
+  wait_until "Ctrl+C takes the clipboard over" not running "$clipboard_server"
   clipboard
 }
 

@@ -90,6 +90,36 @@ scenario_typing() {
   expect_eq "the clipboard after *2=" 30.00000 "$(copy_with_ctrl_c)"
 }
 
+scenario_paste() {
+  start_desktop
+  start_tray
+  start_bell_listener
+  start_kelto
+  local w=$main_window
+  activate "$w"
+
+  step "￥１２，３４５ pasted with Ctrl+V, then + 1 ="
+  put_on_clipboard '￥１２，３４５'
+  press ctrl+v
+  type_keys '+1='
+  expect_eq "the display" 12,346.00000 "$(copy_after_paste)"
+  expect_eq "bells rung for a number" 0 "$(bells)"
+
+  step "a text that is no number: the warning sounds, the display stays"
+  put_on_clipboard '1.5E3'
+  press shift+Insert
+  wait_until "the warning sounds" bells_rung 1
+  expect_eq "the display after the refusal" 12,346.00000 "$(copy_after_paste)"
+
+  step "Shift+Insert with the tape focused pastes into the calculator; Space then presses \"=\""
+  type_keys '*'
+  press Tab Tab Tab Tab
+  put_on_clipboard $'  (2,500)\r\n'
+  press shift+Insert space
+  expect_eq "12,346 * (2,500)" -30,865,000.00000 "$(copy_after_paste)"
+  expect_eq "bells rung in all" 1 "$(bells)"
+}
+
 scenario_compact_view() {
   start_desktop
   start_tray
@@ -319,7 +349,9 @@ scenario_late_and_restarted_tray() {
   local w=$main_window
   step "no notification area at start: on the taskbar, with the application icon"
   lacks_state "$w" SKIP_TASKBAR || fail "kept off the taskbar without a tray"
-  xprop -id "$w" _NET_WM_ICON | grep -q 'Icon (32 x 32)' || fail "the window carries no 32 x 32 _NET_WM_ICON"
+  # Qt may set the property a moment after the first map (a taskbar follows
+  # its changes): waited for, not read once.
+  wait_until "the window carries a 32 x 32 _NET_WM_ICON" sh -c "xprop -id '$w' _NET_WM_ICON | grep -q 'Icon (32 x 32)'"
 
   step "a tray that starts late gets the icon and takes the program off the taskbar"
   start_tray
@@ -352,7 +384,7 @@ scenario_application_icon() {
   start_kelto
   local w=$main_window
   step "the window's icon comes in the sizes taskbars and Alt+Tab ask for"
-  expect_eq "_NET_WM_ICON's pictures" "16x16 24x24 32x32 48x48 64x64" "$(wm_icon_sizes "$w")"
+  wait_for_value "_NET_WM_ICON's pictures" "16x16 24x24 32x32 48x48 64x64" wm_icon_sizes "$w"
 
   step "the tray icon (22 x 22 here) shows the picture drawn for 24 pixels, unscaled"
   wait_until "kelto's icon is in the tray" has_tray_icon
@@ -449,6 +481,45 @@ scenario_window_manager_above() {
   expect_settings "after the second close" 0 0 1 1
 }
 
+# "Always on bottom" chosen in the window manager's menu while the box is
+# ticked: the box is unticked, and the window stays below, as the manager put
+# it, also through a minimize and restore; only the above state is the box's.
+scenario_window_manager_below() {
+  start_desktop
+  start_tray
+  write_settings '[formmein]' 'stay=1'
+  start_kelto
+  local w=$main_window
+  wait_for_state "$w" ABOVE on "the stored flag puts the window above"
+  activate "$w"
+  wmctrl -i -r "$w" -b add,below
+  wait_for_state "$w" BELOW on "the window manager puts the window below"
+  settle "$w"
+  has_state "$w" BELOW || fail "kelto took the window out of the below state: [$(net_wm_state "$w")]"
+  lacks_state "$w" ABOVE || fail "the window is above again: [$(net_wm_state "$w")]"
+
+  step "minimized and restored, it stays below"
+  xdotool windowminimize "$w"
+  wait_until "minimized" is_unmapped "$w"
+  activate "$w"
+  settle "$w"
+  has_state "$w" BELOW || fail "the restore took the window out of the below state: [$(net_wm_state "$w")]"
+
+  click_at "$w" "${check_stay[@]}"
+  wait_for_state "$w" ABOVE on "the box was unticked: one click ticks it and puts the window above"
+}
+
+# Returns once kelto has handled what reached it before (it answers a copy)
+# and the window manager has done what kelto asked meanwhile (it moves the
+# window only after that).
+settle() {
+  local x y
+  copy_with_ctrl_c >/dev/null
+  IFS=, read -r x y <<<"$(frame_position "$1")"
+  wmctrl -i -r "$1" -e "0,$((x + 10)),$((y + 10)),-1,-1"
+  wait_for_value "the window manager moves the window" "$((x + 10)),$((y + 10))" frame_position "$1"
+}
+
 main_window_shown_again() {
   main_window=$(find_main_window) && is_viewable "$main_window"
 }
@@ -525,6 +596,38 @@ scenario_session_end() {
   start_kelto
   wait_for_value "the frame is back at $left,$top" "$left,$top" frame_position "$main_window"
   wait_for_value "the client area is 375x205" 375x205 client_size "$main_window"
+}
+
+# A session that ends while the settings cannot be stored: kelto ends all
+# the same, on one signal, and shows nothing, also from under the readme
+# window or an error box.
+scenario_session_end_read_only() {
+  start_desktop
+  start_tray
+  local signal opened
+  for signal in TERM HUP; do
+    for opened in nothing readme error-box; do
+      step "SIGTERM or SIGHUP with the folder read-only: SIG$signal, $opened open"
+      start_kelto
+      chmod a-w "$app_dir"
+      case $opened in
+        readme)
+          click_at "$main_window" "${button_readme[@]}"
+          wait_until "the readme window opens" has_dialog
+          ;;
+        error-box)
+          request_close "$main_window"
+          wait_until "the refused close shows the error box" has_dialog
+          ;;
+      esac
+      watch_managed_windows
+      kill "-$signal" "$kelto_pid"
+      expect_kelto_ends
+      expect_eq "windows that appeared after the signal" "" "$(windows_added)"
+      [ ! -e "$settings" ] || fail "a settings file appeared in the read-only folder"
+      chmod u+w "$app_dir"
+    done
+  done
 }
 
 # The accessibility bus (at-spi2-core) of the desktop's user on the session

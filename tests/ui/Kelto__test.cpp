@@ -23,6 +23,7 @@ namespace {
 
 using test_support::ReadBytes;
 using test_support::ScratchFolder;
+using test_support::WithNewFileLineEnds;
 using test_support::WriteBytes;
 using Lines = std::vector<std::string>;
 
@@ -56,6 +57,8 @@ class RecordingWindow : public Form1View {
   bool TapeHasSelection() const override { return tape_selection.has_value(); }
   void CopyTapeSelection() override { clipboard = *tape_selection; }
   void CopyText(const std::string& text) override { clipboard = text; }
+  std::string ClipboardText() const override { return clipboard; }
+  void WarningSound() override { log.push_back("warning sound"); }
   bool CheckBoxTicked() const override { return check_box; }
   void SetCheckBox(bool ticked) override { check_box = ticked; }
   const layout::ControlSpec* FocusedControl() const override { return focus; }
@@ -419,6 +422,18 @@ TEST_F(KeltoKeys, TabAndArrowKeysWalkTheirOrdersRound) {
     EXPECT_EQ(Press(walk.key, walk.shift), *walk.to != '\0');
     EXPECT_EQ(FocusName(), *walk.to != '\0' ? walk.to : walk.from);
   }
+  // Right walks the keypad panel's whole control order, round: "0" before
+  // "7", "=" before "000", whatever order screen readers read the keypad in.
+  const Lines panel_order = {"btn0", "btn7", "btn8", "btn9", "btntas", "btnac", "btn4", "btn5", "btn6", "btnhik",
+                             "btnbs", "btn1", "btn2", "btn3", "btnkake", "btnpramai", "btnwa", "btn000", "btnten",
+                             "btnwaru", "BitBtn1", "BitBtn2", "CheckBox1"};
+  Focus("CheckBox1");
+  Lines walked;
+  for (std::size_t step = 0; step < panel_order.size(); ++step) {
+    Press(Key::Right);
+    walked.push_back(FocusName());
+  }
+  EXPECT_EQ(walked, panel_order);
   // Enter presses the button reached, whose command hands the focus back.
   Focus("btnwa");
   Press(Key::Right);
@@ -457,6 +472,53 @@ TEST_F(KeltoKeys, CopyKeysCopyTheDisplayOrTheHistorySelection) {
   EXPECT_FALSE(Press(Key::Insert));
   EXPECT_FALSE(Press(Key::C, false, true, /*alt=*/true));
   EXPECT_EQ(window_.clipboard, "");
+}
+
+TEST_F(KeltoKeys, PasteKeysEnterTheClipboardsNumberOrWarnAndChangeNothing) {
+  Started();
+  Type("12+3");
+  const struct {
+    const char* focus;
+    Key key;
+    bool shift, ctrl;
+    const char* clipboard;
+    const char* display;
+    const char* focus_after;
+    Lines log;
+  } cases[] = {
+      {"btnwa", Key::V, false, true, "5", "5", "btnwa", {}},  // replaces the 3
+      // The history panel focused: the window pastes, the panel takes nothing.
+      {"Memo1", Key::Insert, true, false, "△1,000", "-1000", "btnwa", {}},
+      {"CheckBox1", Key::V, false, true, "12 apples", "-1000", "CheckBox1", {"warning sound"}},
+      {"Memo1", Key::Insert, true, false, "", "-1000", "Memo1", {"warning sound"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.clipboard);
+    window_.log.clear();
+    window_.clipboard = c.clipboard;
+    Focus(c.focus);
+    EXPECT_TRUE(Press(c.key, c.shift, c.ctrl));
+    EXPECT_EQ(window_.display, c.display);
+    EXPECT_EQ(FocusName(), c.focus_after);
+    EXPECT_EQ(window_.log, c.log);
+    EXPECT_EQ(window_.tape, Lines{"12+"});
+  }
+  // Other combinations of the two keys paste nothing.
+  window_.clipboard = "7";
+  EXPECT_FALSE(Press(Key::V));
+  EXPECT_FALSE(Press(Key::V, /*shift=*/true, /*ctrl=*/true));
+  EXPECT_FALSE(Press(Key::V, false, true, /*alt=*/true));
+  EXPECT_FALSE(Press(Key::Insert, true, true));
+  EXPECT_EQ(window_.display, "-1000");
+  Press(Key::Enter);
+  EXPECT_EQ(window_.tape, (Lines{"12+", "-1000", "=-988.00000"}));
+  // A negative number beyond the double range: its sign change overflows as
+  // the key's would, and the error box, not the warning, tells the user.
+  window_.log.clear();
+  window_.clipboard = "-1" + std::string(330, '0');
+  Press(Key::V, false, true);
+  EXPECT_EQ(window_.error_boxes, Lines{"-988.00000: 浮動小数点数のオーバーフロー."});
+  EXPECT_TRUE(window_.log.empty());
 }
 
 TEST_F(KeltoKeys, KeypadDecimalKeyTypesThePointUnlessCtrlOrAltIsHeld) {
@@ -627,7 +689,7 @@ TEST_F(KeltoFrame, AlwaysOnTopChangedByTheWindowManagerIsFollowedAndStored) {
   EXPECT_TRUE(window_.check_box);
   EXPECT_EQ(window_.log, Lines{"topmost 1"});  // the box's handler does not run
   EXPECT_TRUE(form_->CloseRequested());
-  EXPECT_EQ(Settings(), "[mainform]\ntop=0\nleft=0\n[formmein]\nstay=1\nwaid=1\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=0\nleft=0\n[formmein]\nstay=1\nwaid=1\n"));
   form_->WindowManagerStaysOnTop(false);
   EXPECT_FALSE(window_.check_box);
 }
@@ -642,11 +704,11 @@ TEST_F(KeltoClose, CloseStoresTheSettingsAndSoDoesTheEndOfTheSession) {
   Click("CheckBox1");
   form_->edhyoujDblClick();
   EXPECT_TRUE(form_->CloseRequested());
-  EXPECT_EQ(Settings(), "[mainform]\ntop=80\nleft=120\n[formmein]\nstay=1\nwaid=0\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=80\nleft=120\n[formmein]\nstay=1\nwaid=0\n"));
   window_.frame.left = 10;
   window_.frame.top = 20;
   EXPECT_TRUE(form_->QueryEndSession([] { return true; }));
-  EXPECT_EQ(Settings(), "[mainform]\ntop=20\nleft=10\n[formmein]\nstay=1\nwaid=0\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=20\nleft=10\n[formmein]\nstay=1\nwaid=0\n"));
   EXPECT_TRUE(window_.error_boxes.empty());
 }
 
@@ -677,7 +739,7 @@ TEST_F(KeltoClose, UnwritableSettingsFileKeepsTheWindowAndEveryCloseTriesAgain) 
   Started();
   ASSERT_TRUE(std::filesystem::create_directory(folder_ / "gone"));
   EXPECT_TRUE(form_->CloseRequested());
-  EXPECT_EQ(Settings(), "[mainform]\ntop=0\nleft=0\n[formmein]\nstay=0\nwaid=1\n");
+  EXPECT_EQ(Settings(), WithNewFileLineEnds("[mainform]\ntop=0\nleft=0\n[formmein]\nstay=0\nwaid=1\n"));
 }
 
 TEST_F(KeltoClose, DestroyRemovesTheTrayIcon) {

@@ -37,7 +37,9 @@ using test_support::WriteBytes;
 
 // Started with this variable set, the test program runs no tests: "save"
 // saves its settings beside itself and prints their path; "write:KEY:PATH"
-// writes KEY in PATH 200 times, checking each time that its last value stayed.
+// writes KEY in PATH 200 times, checking each time that its last value
+// stayed; "saves:PATH" saves two sets of settings into PATH by turns until it
+// is ended (it prints a line once it runs).
 constexpr const wchar_t* kRoleVariable = L"NUMIRA_WIN32_TEST_ROLE";
 constexpr int kWrites = 200;
 
@@ -46,6 +48,15 @@ int PlayRole(const std::string& role) {
     const std::string error = SaveReportingError(SettingsFilePath());
     std::fputs(SettingsFilePath().c_str(), stdout);
     return error.empty() ? 0 : 1;
+  }
+  if (role.rfind("saves:", 0) == 0) {
+    const std::string path = role.substr(6);
+    std::puts("saving");
+    std::fflush(stdout);
+    for (;;) {
+      if (!SaveReportingError(path, test_support::FakeWindow(325, 153), false, true).empty()) return 1;
+      if (!SaveReportingError(path, test_support::FakeWindow(-40, -20), true, false).empty()) return 1;
+    }
   }
   const std::size_t colon = role.find(':', 6);
   const std::string key = role.substr(6, colon - 6), path = role.substr(colon + 1);
@@ -119,6 +130,23 @@ class RoleProcess {
     }
   }
 
+  // Waits for the first line the program prints.
+  bool WaitForLine() {
+    char c = 0;
+    DWORD n = 0;
+    while (::ReadFile(read_end_, &c, 1, &n, nullptr) != 0 && n == 1) {
+      if (c == '\n') return true;
+    }
+    return false;
+  }
+
+  // Ends the program at once, as the task manager or a crash does.
+  void Kill() {
+    if (info_.hProcess == nullptr) return;
+    ::TerminateProcess(info_.hProcess, 9);
+    ::WaitForSingleObject(info_.hProcess, INFINITE);
+  }
+
   RoleResult Wait() {
     RoleResult result;
     if (info_.hProcess == nullptr) return result;
@@ -164,7 +192,8 @@ TEST(Win32FileAccess, JapaneseFolderNamesWorkThroughUtf8Paths) {
   const std::string path = deep + "/kelto.ini";
   ASSERT_TRUE(WriteProfileString(path, "mainform", "top", "153"));
   ASSERT_TRUE(WriteProfileString(path, "mainform", "left", "325"));
-  EXPECT_EQ(ReadFileBytes(path).bytes, "[mainform]\ntop=153\nleft=325\n");
+  // A new file has Windows line ends.
+  EXPECT_EQ(ReadFileBytes(path).bytes, "[mainform]\r\ntop=153\r\nleft=325\r\n");
   EXPECT_EQ(ReadProfileString(path, "mainform", "left"), "325");
   // The wide names on the disk are the Japanese ones, not code-page bytes.
   std::vector<std::u8string> names;
@@ -193,7 +222,7 @@ TEST(Win32FileAccess, PathsLongerThanMaxPathWork) {
   path += "/kelto.ini";
   EXPECT_TRUE(WriteProfileString(path, "mainform", "top", "153"));
   EXPECT_EQ(ReadProfileString(path, "mainform", "top"), "153");
-  EXPECT_EQ(ReadFileBytes(path).bytes, "[mainform]\ntop=153\n");
+  EXPECT_EQ(ReadFileBytes(path).bytes, "[mainform]\r\ntop=153\r\n");
   // The scratch folder's own clean-up goes by the short calls.
   ::DeleteFileW((full + L"\\kelto.ini").c_str());
   for (auto it = made.rbegin(); it != made.rend(); ++it) ::RemoveDirectoryW(it->c_str());
@@ -318,13 +347,57 @@ TEST(Win32FileAccess, TwoProgramsWritingAtOnceLoseNoKeyAndNeverTearTheFile) {
     const std::string bytes = ReadFileBytes(path).bytes;
     if (bytes.empty() && !seen) continue;
     seen = true;
-    if (bytes.rfind("[count]\n", 0) != 0 || bytes.back() != '\n') torn.push_back(bytes);
+    if (bytes.rfind("[count]\r\n", 0) != 0 || bytes.back() != '\n') torn.push_back(bytes);
   }
   EXPECT_EQ(first.Wait().exit_code, 0);
   EXPECT_EQ(second.Wait().exit_code, 0);
   EXPECT_TRUE(torn.empty()) << torn.size() << " torn reads, e.g. \"" << (torn.empty() ? "" : torn.front()) << "\"";
   EXPECT_EQ(ReadProfileString(path, "count", "first"), std::to_string(kWrites - 1));
   EXPECT_EQ(ReadProfileString(path, "count", "second"), std::to_string(kWrites - 1));
+  EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
+}
+
+// A writer killed in the middle of a save leaves its temporary file; the next
+// save removes it, whatever process id its name carries (here that of this
+// running program: Wine gives every session's first program the same id), but
+// never the file a live writer holds open, nor another file's.
+TEST(Win32FileAccess, WriteRemovesTemporariesThatNoLiveWriterHolds) {
+  ScratchFolder folder;
+  const std::string pid = std::to_string(::GetCurrentProcessId());
+  const std::string held = ".kelto.ini." + pid + ".0.tmp", other = ".other.ini." + pid + ".0.tmp";
+  for (const std::string& name : {".kelto.ini." + pid + ".5.tmp", std::string(".kelto.ini.4.1.tmp"), other}) {
+    WriteBytes(folder / name, "[half");
+  }
+  // A writer in the middle of its save holds its file open, sharing nothing.
+  HANDLE writing = ::CreateFileW(Wide(folder / held).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(writing, INVALID_HANDLE_VALUE);
+
+  ASSERT_TRUE(WriteProfileString(folder / "kelto.ini", "s", "k", "1"));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{held, other, "kelto.ini"}));
+  ::CloseHandle(writing);
+  ASSERT_TRUE(WriteProfileString(folder / "kelto.ini", "s", "k", "2"));
+  EXPECT_EQ(folder.Names(), (std::vector<std::string>{other, "kelto.ini"}));
+}
+
+// A copy of the program ended at any moment of its close: the file holds the
+// four values of one save, all old or all new, never some of each.
+TEST(Win32FileAccess, AKilledSaveLeavesTheValuesOfOneSave) {
+  ScratchFolder folder;
+  const std::string path = folder / "kelto.ini";
+  const std::string self = ExecutablePath();
+  const std::string first = "[mainform]\r\ntop=153\r\nleft=325\r\n[formmein]\r\nstay=0\r\nwaid=1\r\n";
+  const std::string second = "[mainform]\r\ntop=-20\r\nleft=-40\r\n[formmein]\r\nstay=1\r\nwaid=0\r\n";
+  ASSERT_EQ(SaveReportingError(path), "");
+  for (int round = 0; round < 12; ++round) {
+    RoleProcess saver(self, "saves:" + path);
+    ASSERT_TRUE(saver.WaitForLine()) << "round " << round;
+    ::Sleep(static_cast<DWORD>(round % 4));
+    saver.Kill();
+    const std::string bytes = ReadFileBytes(path).bytes;
+    EXPECT_TRUE(bytes == first || bytes == second) << "round " << round << ":\n" << bytes;
+  }
+  ASSERT_EQ(SaveReportingError(path), "");
   EXPECT_EQ(folder.Names(), std::vector<std::string>{"kelto.ini"});
 }
 
@@ -346,7 +419,8 @@ TEST(Win32FileAccess, ExecutableFindsItsSettingsBesideItselfInAnyFolder) {
     EXPECT_EQ(result.exit_code, 0) << program.size() << "-byte path";
     EXPECT_EQ(FsPath(result.output), FsPath(program.substr(0, program.size() - 4) + ".ini"))
         << program.size() << "-byte path: " << result.output;
-    EXPECT_EQ(ReadFileBytes(deep + "/kelto.ini").bytes, "[mainform]\ntop=153\nleft=325\n[formmein]\nstay=0\nwaid=1\n");
+    EXPECT_EQ(ReadFileBytes(deep + "/kelto.ini").bytes,
+              "[mainform]\r\ntop=153\r\nleft=325\r\n[formmein]\r\nstay=0\r\nwaid=1\r\n");
   }
 }
 

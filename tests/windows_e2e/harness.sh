@@ -60,8 +60,10 @@ trap 'exit 130' INT TERM
 set -E
 trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 
-# The waits: poll, wait_until, wait_for_value, not.
+# The waits: poll, wait_until, wait_for_value, not; put_on_clipboard,
+# start_bell_listener, bells.
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/waits.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../e2e/paste_tools.sh"
 expect_eq() { [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"; }
 
 # --- the desktop and the prefix ---------------------------------------------
@@ -202,6 +204,14 @@ copied_display() {
   press ctrl+c
   wait_until "the copy reaches the clipboard" not prints unchanged clipboard
   clipboard
+}
+# pasted_display TEXT KEY...: TEXT put on the clipboard, the keys pressed (a
+# paste among them), then the display.
+pasted_display() {
+  put_on_clipboard "$1"
+  shift
+  press "$@"
+  copied_display
 }
 # The whole tape: Tab to Memo1 (the fifth tab stop from "="), select all, copy.
 copied_tape() {

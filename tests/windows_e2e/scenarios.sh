@@ -75,8 +75,9 @@ wmctrl -i -c "$main_window"
 expect_kelto_ends
 expect_eq "the settings' sections and keys" "[mainform] top left [formmein] stay waid" \
   "$(sed 's/=.*//' "$settings" | tr -d '\r' | xargs)"
-grep -qx 'stay=0' "$settings" || fail "stay=0 stored"
-grep -qx 'waid=1' "$settings" || fail "waid=1 stored"
+grep -qx $'stay=0\r' "$settings" || fail "stay=0 stored"
+grep -qx $'waid=1\r' "$settings" || fail "waid=1 stored"
+expect_eq "a new kelto.ini's lines that end in CR LF" 6 "$(grep -c $'\r$' "$settings")"
 
 echo "the compact view and always on top survive a restart"
 start_kelto
@@ -86,7 +87,7 @@ wait_for_value "the compact view" 175x35 client_size "$main_window"
 # beside the exe instead, as a second copy of the program would.
 wmctrl -i -c "$main_window"
 expect_kelto_ends
-sed -i 's/^stay=0/stay=1/; s/^top=.*/top=153/; s/^left=.*/left=325/' "$settings"
+sed -i 's/^stay=0/stay=1/; s/^top=[^\r]*/top=153/; s/^left=[^\r]*/left=325/' "$settings"
 start_kelto
 expect_eq "the compact view after a restart" 175x35 "$(client_size "$main_window")"
 wait_until "on top after a restart" has_state "$main_window" _NET_WM_STATE_ABOVE
@@ -106,6 +107,30 @@ wmctrl -i -c "$main_window"
 expect_kelto_ends
 expect_eq "the position comes back as it was loaded, frame and all" "top=153 left=325" \
   "$(grep -E '^(top|left)=' "$settings" | tr -d '\r' | xargs)"
+
+echo "paste: a text that is no number sounds the warning; Ctrl+V, and Shift+Insert with the tape focused, enter a number"
+start_bell_listener
+new_app_folder
+start_kelto
+# Wine takes the X clipboard in by a thread of its own, so a paste may still
+# read what kelto copied last. Before the refusal that is start_kelto's copy
+# of the empty display, no number either; a paste of a number replaces the
+# operand, so it is pressed again until the display shows the number.
+put_on_clipboard '1.5E3'
+press shift+Insert
+wait_until "the warning sounds" bells_rung 1
+expect_eq "the display after the refusal" "" "$(copied_display)"
+wait_for_value "￥１２，３４５ pasted with Ctrl+V" 12345 pasted_display '￥１２，３４５' ctrl+v
+type_keys '+1='
+wait_for_value "then +1=" 12,346.00000 copied_display
+type_keys '*'
+wait_for_value "(2,500) pasted with the tape focused" -2500 pasted_display $'  (2,500)\r\n' Tab Tab Tab Tab shift+Insert
+press space
+wait_for_value "Space on \"=\", where the paste left the focus" -30,865,000.00000 copied_display
+expect_eq "the tape, without a line of the pastes' own" \
+  $'12345+\n1\n=12,346.00000\n12,346.00000*\n-2500\n=-30,865,000.00000' "$(copied_tape)"
+wmctrl -i -c "$main_window"
+expect_kelto_ends
 
 echo "the readme window: modal and centred"
 new_app_folder
@@ -147,7 +172,33 @@ xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
 wait_for_value "the compact view" 175x35 client_size "$main_window"
 "$WINE_RUN" wineboot --end-session >/dev/null 2>&1
 expect_kelto_ends
-grep -qx 'waid=0' "$settings" || fail "the session's end stores waid=0"
+grep -qx $'waid=0\r' "$settings" || fail "the session's end stores waid=0"
+
+# A box shown while Windows ends the session would hold it up for good.
+end_session_without_a_box() {
+  timeout "$start_limit" "$WINE_RUN" wineboot --end-session >/dev/null 2>&1 ||
+    fail "the end of the session did not complete"
+}
+echo "the end of the session with a read-only settings file: kelto ends without a box, also from under the error box or the readme window"
+cp "$settings" "$scratch/settings.before"
+make_read_only "$settings"
+start_kelto
+end_session_without_a_box
+expect_kelto_ends
+start_kelto
+wmctrl -i -c "$main_window"
+wait_until "the refused close shows the error box" sh -c "xdotool search --onlyvisible --name '^電卓$' | grep -q ."
+end_session_without_a_box
+expect_kelto_ends
+start_kelto
+xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
+wait_for_value "the standard view, where the readme button is" 375x205 client_size "$main_window"
+click_at 55 183
+wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+end_session_without_a_box
+expect_kelto_ends
+make_writable "$settings"
+cmp -s "$scratch/settings.before" "$settings" || fail "the read-only settings file changed"
 
 echo "at 144 dpi the main window keeps its pixels and the readme window scales"
 for key in 'HKLM\System\CurrentControlSet\Hardware Profiles\Current\Software\Fonts' 'HKCU\Control Panel\Desktop'; do
