@@ -4,7 +4,7 @@
 // top-level window is viewable and until that window's content is drawn, then
 // how much memory it holds a moment later.
 //
-//   first_map [--settle MS] [--timeout MS] [--keep-running] PROGRAM [ARGS...]
+//   first_map [--settle MS] [--timeout MS] [--keep-running] [--map-only] PROGRAM [ARGS...]
 //   first_map --wait-wm [--timeout MS]     waits until a window manager runs
 //   first_map --wait-tray [--timeout MS]   waits until a tray host owns the
 //                                          notification-area selection
@@ -37,11 +37,14 @@
 // runs its ordinary close path, the save of its settings included) and waits
 // for the process to end; SIGTERM and SIGKILL follow when it does not. Output
 // is one line on stdout, with the CPU time the program had used when its
-// window became viewable and the milliseconds from the close request to the
-// process's end (-1 when it had to be ended by a signal; the field is left
-// out with --keep-running):
+// window became viewable and when its first paint was seen, and the
+// milliseconds from the close request to the process's end (-1 when it had
+// to be ended by a signal; the field is left out with --keep-running):
 //
-//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207 close_ms 9.310
+//   map_ms 36.812 rss_kib 32412 hwm_kib 33020 cpu_ms 30.115 paint_ms 41.207 paint_cpu_ms 33.540 close_ms 9.310
+//
+// --map-only ends the wait at the map, for a window whose content may be one
+// colour (a bare window under Wine): the line then has no paint figures.
 //
 // Exit status: 0 measured, 1 the program ended or timed out before mapping
 // and painting a window, 2 usage or X connection error (or no DAMAGE
@@ -174,13 +177,14 @@ struct Options {
   double settle_ms = 1000;
   double timeout_ms = 20000;
   bool keep_running = false;
+  bool map_only = false;
   enum class Mode { Measure, WaitWindowManager, WaitTray } mode = Mode::Measure;
   std::vector<char*> command;
 };
 
 int Usage() {
   std::fprintf(stderr,
-               "usage: first_map [--settle MS] [--timeout MS] [--keep-running] PROGRAM [ARGS...]\n"
+               "usage: first_map [--settle MS] [--timeout MS] [--keep-running] [--map-only] PROGRAM [ARGS...]\n"
                "       first_map --wait-wm [--timeout MS]\n"
                "       first_map --wait-tray [--timeout MS]\n");
   return 2;
@@ -202,6 +206,8 @@ std::optional<Options> ParseOptions(int argc, char** argv) {
       (arg == "--settle" ? options.settle_ms : options.timeout_ms) = value;
     } else if (arg == "--keep-running") {
       options.keep_running = true;
+    } else if (arg == "--map-only") {
+      options.map_only = true;
     } else if (arg == "--wait-wm") {
       options.mode = Options::Mode::WaitWindowManager;
     } else if (arg == "--wait-tray") {
@@ -348,9 +354,11 @@ int Measure(Display* display, const Options& options) {
   // time each first showed drawn content.
   std::map<Window, Damage> damages;
   std::map<Window, double> painted_at;
+  std::map<Window, double> painted_cpu_at;
   std::optional<double> mapped_ms;
   std::optional<double> painted_ms;
   double cpu_ms = 0;
+  double paint_cpu_ms = 0;
   Window mapped_window = None;
 
   // Asks the server which candidates are viewable now; the first of the
@@ -386,14 +394,16 @@ int Measure(Display* display, const Options& options) {
   const auto check_paint = [&](Window window) {
     if (!painted_at.contains(window) && ShowsContent(display, window)) {
       painted_at[window] = NowMs() - start_ms;
+      painted_cpu_at[window] = CpuMs(pid);
     }
     if (mapped_ms && !painted_ms && painted_at.contains(mapped_window)) {
       painted_ms = painted_at[mapped_window];
+      paint_cpu_ms = painted_cpu_at[mapped_window];
     }
   };
 
   const double deadline = start_ms + options.timeout_ms;
-  while (!mapped_ms || !painted_ms) {
+  while (!mapped_ms || (!painted_ms && !options.map_only)) {
     const Wake wake = WaitForEvents(display, pid_fd, deadline);
     if (wake != Wake::Events) {
       std::fprintf(stderr, "first_map: %s before a window was %s\n",
@@ -448,8 +458,8 @@ int Measure(Display* display, const Options& options) {
     return 1;
   }
   const Memory memory = ReadMemory(pid);
-  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f paint_ms %.3f", *mapped_ms, memory.rss_kib,
-              memory.hwm_kib, cpu_ms, *painted_ms);
+  std::printf("map_ms %.3f rss_kib %ld hwm_kib %ld cpu_ms %.3f", *mapped_ms, memory.rss_kib, memory.hwm_kib, cpu_ms);
+  if (painted_ms) std::printf(" paint_ms %.3f paint_cpu_ms %.3f", *painted_ms, paint_cpu_ms);
   if (!options.keep_running) std::printf(" close_ms %.3f", EndProgram(display, mapped_window, pid, pid_fd));
   std::printf("\n");
   std::fflush(stdout);

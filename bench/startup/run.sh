@@ -15,11 +15,11 @@
 # exec to that window's first paint (the first DAMAGE report after which its
 # pixels are more than one background colour), and
 # VmRSS / VmHWM one second later, and the CPU time the program had used by
-# the map (which, unlike the wall time, hardly moves when other programs load
-# the machine), then closes the window the ordinary way and times that close
-# from the request to the process's end (kelto saves its settings on the
-# way). kelto runs from a copy in a scratch folder, so its settings file
-# lands there.
+# the map and by the first paint (which, unlike the wall time, hardly moves
+# when other programs load the machine), then closes the window the ordinary
+# way and times that close from the request to the process's end (kelto
+# saves its settings on the way). kelto runs from a copy in a scratch folder,
+# so its settings file lands there.
 #
 #   --cold            drop the page cache before every run (root only; this
 #                     slows every other program on the machine for a moment)
@@ -35,8 +35,8 @@
 # the system's locale setup is not touched.
 #
 # Installs missing packages through scripts/setup, then builds first_map,
-# floor and kelto in ${NUMIRA_BUILD_DIR:-build} (RelWithDebInfo, as
-# scripts/setup configures it).
+# floor and kelto in ${NUMIRA_BUILD_DIR:-build} (RelWithDebInfo with the
+# benchmarks, as scripts/setup configures it; configured so when it is not).
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
 build="${NUMIRA_BUILD_DIR:-$top/build}"
@@ -72,8 +72,8 @@ fi
 for tool in Xvfb openbox trayer dbus-daemon localedef; do
   command -v "$tool" >/dev/null || { "$top/scripts/setup"; break; }
 done
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+if ! grep -qs '^NUMIRA_BUILD_BENCHMARKS:BOOL=ON' "$build/CMakeCache.txt"; then
+  cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIRA_BUILD_BENCHMARKS=ON >/dev/null
 fi
 if ! build_log=$(cmake --build "$build" --target first_map floor kelto 2>&1); then
   echo "$build_log" >&2
@@ -162,7 +162,7 @@ for ((i = 0; i < runs; i++)); do
 done
 
 # Median, min and max of one column (2: map_ms, 4: rss_kib, 6: hwm_kib,
-# 8: cpu_ms, 10: paint_ms, 12: close_ms).
+# 8: cpu_ms, 10: paint_ms, 12: paint_cpu_ms, 14: close_ms).
 stats() {  # file column scale
   awk -v c="$2" -v s="$3" '{print $c / s}' "$1" | sort -g | awk '
     { v[NR] = $1 }
@@ -179,24 +179,26 @@ echo "Xvfb + openbox$([ "$tray" = 1 ] && echo ' + trayer')$([ "$session_bus" = 1
 echo "$runs runs each after one warm-up, in rotation; RelWithDebInfo build in $build"
 [ -n "$baseline" ] && echo "baseline: $baseline"
 echo
-echo "| program | ms to first mapped window: median (min-max) | ms to first paint: median (min-max) | CPU ms until mapped: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median | ms from close request to exit: median (min-max) |"
+echo "| program | ms to first mapped window: median (min-max) | ms to first paint: median (min-max) | CPU ms until mapped / painted: median | VmRSS 1 s after, MiB: median (min-max) | VmHWM, MiB: median | ms from close request to exit: median (min-max) |"
 echo "|---|---|---|---|---|---|---|"
-declare -A median_map median_paint median_rss median_cpu
+declare -A median_map median_paint median_rss median_cpu median_paint_cpu
 for p in "${programs[@]}"; do
   read -r mm mn mx < <(stats "$scratch/$p.results" 2 1)
   read -r rm rn rx < <(stats "$scratch/$p.results" 4 1024)
   read -r hm _ _ < <(stats "$scratch/$p.results" 6 1024)
   read -r cm _ _ < <(stats "$scratch/$p.results" 8 1)
   read -r pm pn px < <(stats "$scratch/$p.results" 10 1)
-  read -r xm xn xx < <(stats "$scratch/$p.results" 12 1)
+  read -r pcm _ _ < <(stats "$scratch/$p.results" 12 1)
+  read -r xm xn xx < <(stats "$scratch/$p.results" 14 1)
   median_map[$p]=$mm
   median_paint[$p]=$pm
   median_rss[$p]=$rm
   median_cpu[$p]=$cm
+  median_paint_cpu[$p]=$pcm
   label=$p
   [ "$p" = floor ] && label="floor (bare Qt 6 window)"
   [ "$p" = baseline ] && label="baseline (kelto from --baseline)"
-  echo "| $label | $mm ($mn-$mx) | $pm ($pn-$px) | $cm | $rm ($rn-$rx) | $hm | $xm ($xn-$xx) |"
+  echo "| $label | $mm ($mn-$mx) | $pm ($pn-$px) | $cm / $pcm | $rm ($rn-$rx) | $hm | $xm ($xn-$xx) |"
 done
 echo
 for p in "${programs[@]}"; do
@@ -204,8 +206,9 @@ for p in "${programs[@]}"; do
   awk -v p="$p" -v km="${median_map[$p]}" -v fm="${median_map[floor]}" \
       -v kp="${median_paint[$p]}" -v fp="${median_paint[floor]}" \
       -v kc="${median_cpu[$p]}" -v fc="${median_cpu[floor]}" \
+      -v kpc="${median_paint_cpu[$p]}" -v fpc="${median_paint_cpu[floor]}" \
       -v kr="${median_rss[$p]}" -v fr="${median_rss[floor]}" 'BEGIN {
-    printf "%s / floor: map %.2fx, first paint %.2fx, CPU until mapped %.2fx, VmRSS %+.1f MiB\n", p, km / fm, kp / fp, kc / fc, kr - fr
+    printf "%s / floor: map %.2fx, first paint %.2fx, CPU until mapped %.2fx, until painted %.2fx, VmRSS %+.1f MiB\n", p, km / fm, kp / fp, kc / fc, kpc / fpc, kr - fr
   }'
 done
 for p in "${programs[@]}"; do

@@ -3,24 +3,64 @@
 # SPDX-FileCopyrightText: Numira developers
 # kelto.exe's start-up under Wine: milliseconds from exec to the first mapped
 # window, beside a bare Win32 window of the same size, alternating in one run
-# with a warm wineserver (median of N runs each, default 10), and the exe's
+# with a warm wineserver (median of N runs each, default 15), and the exe's
 # size. Its own Xvfb + openbox + trayer and a prefix of its own in the build
 # folder, removed afterwards.
 #
-# usage: bench/windows/run.sh [-n RUNS] [BUILD_DIR]   (default build-windows)
+# usage: bench/windows/run.sh [-n RUNS] [--baseline KELTO_EXE] [BUILD_DIR]   (default build-windows)
+#
+# The map is timed by bench/startup/first_map (X events, nothing polled),
+# from the Linux build in ${NUMIRA_BUILD_DIR:-build}, built here when
+# missing; the CPU time is that of the program's own process (the wineserver
+# and Wine's desktop process work for both programs alike). --baseline also
+# times another kelto.exe (say, one built from an earlier commit) in the
+# same rotation.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/../.." && pwd)
-runs=10
-if [ "${1:-}" = -n ]; then runs=$2; shift 2; fi
+runs=15
+baseline=
+while [ $# -gt 0 ]; do
+  case "$1" in
+    -n) runs=$2; shift 2 ;;
+    --baseline) baseline=$2; shift 2 ;;
+    -*) echo "run.sh: unknown argument $1" >&2; exit 2 ;;
+    *) break ;;
+  esac
+done
+case "$runs" in ''|*[!0-9]*|0) echo "run.sh: -n needs a positive number" >&2; exit 2 ;; esac
+if [ -n "$baseline" ] && [ ! -f "$baseline" ]; then
+  echo "run.sh: --baseline needs a kelto.exe, not '$baseline'" >&2
+  exit 2
+fi
 build=$(cd "${1:-${NUMIRA_WINDOWS_BUILD_DIR:-$top/build-windows}}" && pwd)
-kelto=$build/src/win32/kelto.exe
+kelto=$build/kelto.exe
 bare=$build/bench/windows/bare_window.exe
+for file in "$kelto" "$bare" "$build/wine-run"; do
+  [ -e "$file" ] || { echo "run.sh: no $file: build it with scripts/build-windows" >&2; exit 2; }
+done
+
+# The probe, from the Linux build (scripts/setup configures it with the
+# benchmarks; configured here when it is not).
+linux_build="${NUMIRA_BUILD_DIR:-$top/build}"
+for tool in Xvfb openbox trayer; do
+  command -v "$tool" >/dev/null || { "$top/scripts/setup" --install-only; break; }
+done
+if ! grep -qs '^NUMIRA_BUILD_BENCHMARKS:BOOL=ON' "$linux_build/CMakeCache.txt"; then
+  cmake -S "$top" -B "$linux_build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DNUMIRA_BUILD_BENCHMARKS=ON >/dev/null
+fi
+if ! build_log=$(cmake --build "$linux_build" --target first_map 2>&1); then
+  echo "$build_log" >&2
+  exit 1
+fi
+probe=$linux_build/bench/first_map
+
 export NUMIRA_WINEPREFIX=$build/wineprefix-bench WINEPREFIX=$build/wineprefix-bench WINEDEBUG=-all
 scratch=$(mktemp -d /tmp/numira-wine-bench.XXXXXX)
 pids=()
 cleanup() {
   wineserver -k 2>/dev/null || true
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  local i
+  for ((i = ${#pids[@]} - 1; i >= 0; i--)); do kill "${pids[i]}" 2>/dev/null || true; done
   wait 2>/dev/null || true
   rm -rf "$scratch" "$WINEPREFIX" "$WINEPREFIX.lock"
 }
@@ -33,39 +73,47 @@ read -r number <"$scratch/displayfd"
 export DISPLAY=":$number"
 openbox --sm-disable >/dev/null 2>&1 &
 pids+=("$!")
-until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do sleep 0.05; done
+"$probe" --wait-wm --timeout 10000 || { echo "run.sh: openbox did not start" >&2; exit 1; }
 trayer --edge bottom --align right --widthtype pixel --width 120 --height 24 >/dev/null 2>&1 &
 pids+=("$!")
-until xdotool search --classname '^panel$' >/dev/null 2>&1; do sleep 0.05; done
+"$probe" --wait-tray --timeout 10000 || { echo "run.sh: trayer did not start" >&2; exit 1; }
 
-cp "$kelto" "$bare" "$scratch/"
-# Boots the prefix and leaves wineserver and the desktop process running.
-"$build/wine-run" "$scratch/bare_window.exe" >/dev/null 2>&1 &
-until xdotool search --onlyvisible --name '^Bare Win32 window$' >/dev/null 2>&1; do sleep 0.05; done
-wmctrl -c 'Bare Win32 window'
-wait $!
+programs=(kelto bare)
+cp "$kelto" "$scratch/kelto.exe"
+cp "$bare" "$scratch/bare.exe"
+if [ -n "$baseline" ]; then
+  cp "$baseline" "$scratch/baseline.exe"
+  programs+=(baseline)
+fi
 
-# one_start EXE TITLE: prints ms from exec to the window being viewable.
+# one_start NAME: one start, its line of figures to NAME.results (nothing for
+# the warm-up). Each kelto starts without a settings file, at the same place.
 one_start() {
-  local start end pid
-  start=${EPOCHREALTIME/./}
-  (cd "$scratch" && exec "$build/wine-run" "./$1") >/dev/null 2>&1 &
-  pid=$!
-  until xdotool search --onlyvisible --name "$2" >/dev/null 2>&1; do :; done
-  end=${EPOCHREALTIME/./}
-  wmctrl -c "${2//[\^\$\\]/}"
-  wait "$pid" || true
-  echo $(((end - start) / 1000))
+  rm -f "$scratch"/*.ini
+  (cd "$scratch" && "$probe" --map-only --settle 300 --timeout 20000 "$build/wine-run" "./$1.exe") >>"$scratch/$1.results"
 }
-median() { sort -n | awk '{ a[NR] = $1 } END { print (NR % 2) ? a[(NR + 1) / 2] : (a[NR / 2] + a[NR / 2 + 1]) / 2 }'; }
-
+# Boots the prefix and starts the wineserver and Wine's desktop process; the
+# runs follow one another closely enough to find them running.
+for p in "${programs[@]}"; do one_start "$p"; rm -f "$scratch/$p.results"; done
 for ((i = 0; i < runs; i++)); do
-  one_start kelto.exe '^Numira V4\.2$' >>"$scratch/kelto.ms"
-  one_start bare_window.exe '^Bare Win32 window$' >>"$scratch/bare.ms"
+  n=${#programs[@]}
+  for ((j = 0; j < n; j++)); do one_start "${programs[(i + j) % n]}"; done
 done
-k=$(median <"$scratch/kelto.ms")
-b=$(median <"$scratch/bare.ms")
-echo "exec to first mapped window, warm wineserver, median of $runs:"
-echo "  kelto.exe        $k ms"
-echo "  bare Win32 window $b ms"
+
+median() {  # file column
+  awk -v c="$2" '{ print $c }' "$1" | sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+wine=$(sed -n 's/^wine=//p' "$build/wine-run")
+echo "Numira under Wine ($("$wine" --version 2>/dev/null || echo "version unknown")), $(date -u +%Y-%m-%d), $(git -C "$top" rev-parse --short HEAD 2>/dev/null || echo '?')"
+echo "exec to first mapped window, warm wineserver, median of $runs each, in rotation:"
+bare_map=$(median "$scratch/bare.results" 2)
+for p in "${programs[@]}"; do
+  map=$(median "$scratch/$p.results" 2)
+  cpu=$(median "$scratch/$p.results" 8)
+  label=$p
+  [ "$p" = bare ] && label="bare Win32 window"
+  [ "$p" = baseline ] && label="baseline ($baseline)"
+  awk -v l="$label" -v m="$map" -v c="$cpu" -v b="$bare_map" \
+    'BEGIN { printf "  %-34s %7.1f ms (%.2fx the bare window), CPU until mapped %.1f ms\n", l, m, m / b, c }'
+done
 echo "kelto.exe size: $(stat -c %s "$kelto") bytes"

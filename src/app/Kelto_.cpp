@@ -6,12 +6,12 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSessionManager>
 #include <QShowEvent>
-#include <QTimer>
 #include <QWindow>
 
 #include <algorithm>
@@ -22,6 +22,7 @@
 #include "app/application_icon.h"
 #include "app/display_field.h"
 #include "app/error_box.h"
+#include "app/first_frame.h"
 #include "app/fonts.h"
 #include "app/history_view.h"
 #include "app/images.h"
@@ -66,6 +67,9 @@ Form1Widget::Form1Widget(Form1Surroundings surroundings, QWidget* parent)
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(layout::kCaption));
   setFont(platform::WindowsFont(QString::fromUtf8(layout::kWindowFont.face), layout::kWindowFont.pixel_height));
+  // The window manager works out the frame while the controls are built: the
+  // settings' monitor rule measures it before the first show.
+  platform::PrepareFirstShow(this);
 
   // Button-face background, black text everywhere.
   QPalette colours = palette();
@@ -120,8 +124,7 @@ void Form1Widget::BuildControls() {
         auto* button = new QPushButton(caption, container);
         button->setAutoDefault(false);
         if (row.glyph != nullptr) {
-          const QString resource = QStringLiteral(":/numira/") + QString::fromUtf8(row.glyph);
-          button->setIcon(platform::GlyphIcon(platform::LoadXpm(resource)));
+          button->setIcon(platform::GlyphIcon(platform::GlyphPicture(row.glyph)));
           button->setIconSize(QSize(16, 16));
         }
         control = button;
@@ -180,14 +183,24 @@ void Form1Widget::DockPanels() {
 
 void Form1Widget::StartAsMainWindow() {
   QApplication::setWindowIcon(ApplicationIcon());
+  starting_ = true;
   form_.Start();
+  starting_ = false;
+  // While the window manager maps the window, the fonts of its first frame
+  // are loaded (each caption laid out once in its control's font), rather
+  // than in the paint that the map's expose starts.
+  for (const ControlSpec& row : layout::Controls()) {
+    QFontMetrics(ControlOf(row)->font()).horizontalAdvance(QString::fromUtf8(row.caption));
+  }
+  // The icon the create handler asked for (SetTrayIcon).
+  if (tray_tip_after_show_) SetTrayIcon(kTrayAdd, *std::exchange(tray_tip_after_show_, std::nullopt));
   // Closing this window ends the program; another window closing (the readme
   // window, an error box) never does, even while this one is in the tray.
   main_window_ = true;
   QGuiApplication::setQuitOnLastWindowClosed(false);
-  // Watched from the first turn of the event loop, off the way to the first
-  // map; the look then catches a change made before the watch began.
-  QTimer::singleShot(0, this, [this] {
+  // Watched once the window has been drawn, off the way to its first paint;
+  // the look then catches a change made before the watch began.
+  AfterFirstFrame(this, this, [this] {
     platform::WatchNotificationArea(this, [this] { form_.NotificationAreaChanged(); });
     form_.NotificationAreaChanged();
   });
@@ -328,6 +341,14 @@ bool Form1Widget::NotificationAreaAvailable() const { return platform::Notificat
 void Form1Widget::KeepOffTaskbar(bool off) { taskbar_.KeepOff(off); }
 
 void Form1Widget::SetTrayIcon(std::uint8_t action, std::string_view tip) {
+  // At the start the icon goes to the notification area just after the
+  // window's show, still before its first frame: Qt's tray icon waits on the
+  // X server and the session bus several times while it docks, and the
+  // window's map need not wait for that.
+  if (starting_ && action == kTrayAdd) {
+    tray_tip_after_show_ = std::string(tip);
+    return;
+  }
   TaskTrayMini1->SetIcon(action, TrayIcon(), FromUtf8(tip));
 }
 

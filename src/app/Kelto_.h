@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -126,6 +127,10 @@ class Form1Widget : public QWidget, public Form1View {
   FormSettingsWindow frame_{*this};
   platform::TaskbarKeeper taskbar_;
   bool main_window_ = false;
+  // While StartAsMainWindow runs the create handler: the tray icon's tip,
+  // once the handler has asked for the icon (added after the show).
+  bool starting_ = false;
+  std::optional<std::string> tray_tip_after_show_;
   std::vector<QWidget*> controls_;  // one per row of the control table
   std::unique_ptr<KeyPreview> key_preview_;
 };

@@ -4,20 +4,30 @@
 
 #include <QIcon>
 #include <QPixmap>
-#include <QString>
 
 #include <algorithm>
 #include <initializer_list>
 
-#include "app/images.h"
-
 namespace numira {
+namespace {
+
+// The XPM files are C arrays; the 32-pixel picture is the application icon
+// proper and keeps its name.
+#include "app/resources/numira.xpm"
+#include "app/resources/numira16.xpm"
+#include "app/resources/numira24.xpm"
+#include "app/resources/numira48.xpm"
+
+}  // namespace
 
 QImage DrawnIconPicture(int size) {
-  if (std::find(kDrawnIconSizes.begin(), kDrawnIconSizes.end(), size) == kDrawnIconSizes.end()) return {};
-  // The 32-pixel picture is the application icon proper and keeps its name.
-  return platform::LoadXpm(size == 32 ? QStringLiteral(":/numira/numira.xpm")
-                                      : QStringLiteral(":/numira/numira%1.xpm").arg(size));
+  // Each picture is decoded once: the window icon and the tray icon both
+  // start from them, and every size of the program's own is made at start.
+  static const QImage pictures[] = {QImage(numira_icon_16), QImage(numira_icon_24), QImage(numira_icon),
+                                    QImage(numira_icon_48)};
+  const auto found = std::find(kDrawnIconSizes.begin(), kDrawnIconSizes.end(), size);
+  if (found == kDrawnIconSizes.end()) return {};
+  return pictures[found - kDrawnIconSizes.begin()];
 }
 
 namespace {

@@ -2,14 +2,12 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "app/helupu_.h"
 
-#include <QCoreApplication>
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QScreen>
 #include <QTextEdit>
-#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
@@ -137,27 +135,11 @@ void TFormvajon::keyPressEvent(QKeyEvent* event) {
   QDialog::keyPressEvent(event);
 }
 
-ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {
-  QCoreApplication::instance()->installEventFilter(this);
-}
+ReadmeWindowMaker::ReadmeWindowMaker(QWidget* mainWindow) : main_window_(mainWindow) {}
 
 TFormvajon* ReadmeWindowMaker::Make() {
-  if (window_ == nullptr) {
-    QCoreApplication::instance()->removeEventFilter(this);
-    window_ = std::make_unique<TFormvajon>(main_window_);
-  }
+  if (window_ == nullptr) window_ = std::make_unique<TFormvajon>(main_window_);
   return window_.get();
-}
-
-bool ReadmeWindowMaker::eventFilter(QObject* watched, QEvent* event) {
-  // The main window paints its whole content while it handles its first
-  // expose (its own paint event may never come: the panels cover it), so the
-  // queued call runs once that frame has gone to the window system.
-  if (event->type() == QEvent::Expose && watched == main_window_->windowHandle()) {
-    QCoreApplication::instance()->removeEventFilter(this);
-    QTimer::singleShot(0, this, [this] { Make(); });
-  }
-  return QObject::eventFilter(watched, event);
 }
 
 }  // namespace numira

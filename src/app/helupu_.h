@@ -3,9 +3,9 @@
 #pragma once
 // TFormvajon: the readme window. A modal dialog with one read-only text field,
 // Memo1, holding the fixed readme text (name and version, usage notes, change
-// history). Created hidden at start (just after the main window's first
-// paint); each opening shows it modally, closing only hides it, so text
-// position and window position carry over.
+// history). Made hidden when it is first opened; each opening shows it
+// modally, closing only hides it, so text position and window position carry
+// over.
 
 #include <QDialog>
 #include <QMargins>
@@ -63,11 +63,12 @@ class TFormvajon : public QDialog {
   QMargins main_frame_margins_;
 };
 
-// Makes the program's readme window `Formvajon` over the main window and owns
-// it. Building the window and its text takes a few milliseconds that the
-// main window's first paint need not wait for, so it is made on the turn of
-// the event loop after that paint, or earlier when Make() asks for it (an
-// opening before the first paint still finds the window).
+// Makes the program's readme window `Formvajon` over the main window when it
+// is first opened, and owns it. Until then a hidden window would cost the
+// program a few milliseconds after its start and about a mebibyte of memory
+// (the laid-out text and its fonts), and a user sees no difference: the
+// window is placed and scaled at its opening, and the first opening centres
+// it either way.
 class ReadmeWindowMaker : public QObject {
  public:
   explicit ReadmeWindowMaker(QWidget* mainWindow);
@@ -78,9 +79,6 @@ class ReadmeWindowMaker : public QObject {
   TFormvajon* Make();
   // The window once made; null before that.
   TFormvajon* Window() const { return window_.get(); }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* main_window_;

@@ -5,11 +5,16 @@
 #include <QBitmap>
 #include <QIcon>
 #include <QImage>
-#include <QImageReader>
 #include <QPixmap>
+
+#include <cstring>
 
 namespace numira::platform {
 namespace {
+
+// The XPM files are C arrays.
+#include "app/resources/glyph_minimize.xpm"
+#include "app/resources/glyph_readme.xpm"
 
 QPixmap TransparentPixmap(const QImage& half, QRgb transparent) {
   QPixmap pixmap = QPixmap::fromImage(half);
@@ -19,10 +24,11 @@ QPixmap TransparentPixmap(const QImage& half, QRgb transparent) {
 
 }  // namespace
 
-QImage LoadXpm(const QString& path) {
-  QImageReader reader(path, "XPM");
-  reader.setAutoDetectImageFormat(false);
-  return reader.read();
+QImage GlyphPicture(const char* file_name) {
+  if (file_name == nullptr) return {};
+  if (std::strcmp(file_name, "glyph_minimize.xpm") == 0) return QImage(glyph_minimize);
+  if (std::strcmp(file_name, "glyph_readme.xpm") == 0) return QImage(glyph_readme);
+  return {};
 }
 
 QIcon GlyphIcon(const QImage& bitmap) {

@@ -1,21 +1,21 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 #pragma once
-// The program's pictures: XPM images read without guessing their format,
+// The program's pictures: the XPM images compiled into the program, and
 // 16-colour glyph bitmaps with a transparent colour (the application icon is
 // app/application_icon.h).
 
 class QIcon;
 class QImage;
-class QString;
 
 namespace numira::platform {
 
-// Reads one of the program's XPM images with Qt's own XPM reader. Left to
-// guess, Qt would first load every image format plugin (and libraries such as
-// libjpeg) to ask each whether it knows the file, a few milliseconds at
-// start. A file that is not XPM gives a null image.
-QImage LoadXpm(const QString& path);
+// A glyph bitmap by its file name in src/app/resources, as the control table
+// names it ("glyph_minimize.xpm", "glyph_readme.xpm"); a null image for any
+// other name. The XPM texts are compiled in and decoded by QImage itself:
+// reading them as files (from Qt resources) would first have Qt look through
+// its image format plugins, a millisecond or two at start.
+QImage GlyphPicture(const char* file_name);
 
 // A glyph bitmap as a button shows it: the image's left half is the picture
 // for normal use, the right half the one for the disabled state. Pixels of the

@@ -3,16 +3,20 @@
 // Numira's start sequence: the modules start (locale separators, the tray
 // module with its id registry), the main window is created (its create
 // handler adds the tray icon, loads the settings and shows it; the
-// application title starts as "電卓"), the readme window is created hidden
-// (just after the main window's first paint), the program keeps off the
-// taskbar while a notification area holds its icon, the event loop runs, and
-// at the end the readme window goes before the main window.
+// application title starts as "電卓"), the readme window's maker is set up
+// (the window itself is made at its first opening), the program keeps off
+// the taskbar while a notification area holds its icon, the event loop runs
+// (the watches of the desktop and of the accessibility bus start after the
+// main window's first paint: app/first_frame.h), and at the end the readme
+// window goes before the main window.
 
 #include <QApplication>
 #include <QLocale>
 #include <memory>
 
 #include "app/Kelto_.h"
+#include "app/accessibility_bus.h"
+#include "app/first_frame.h"
 #include "app/graphical_session.h"
 #include "app/helupu_.h"
 #include "app/qt_texts.h"
@@ -29,6 +33,7 @@ int main(int argc, char** argv) {
   QCoreApplication::setApplicationName(QStringLiteral("Numira"));
   QGuiApplication::setDesktopFileName(QStringLiteral("numira"));
   QApplication app(argc, argv);
+  numira::NoteAccessibilityBridge();
   numira::LoadQtTexts(QLocale());
   const numira::Separators separators = numira::LoadSeparators();
   numira::QtTrayShell tray_shell;
@@ -43,6 +48,9 @@ int main(int argc, char** argv) {
   // Nothing is parsed or formatted before the event loop runs.
   Form1->Form().History().SetSeparators(separators);
   numira::SessionEndWatch session_end(*Form1);
+  // Screen readers that start later find the program too; set up once the
+  // window has been drawn.
+  numira::AfterFirstFrame(Form1.get(), Form1.get(), [&Form1] { numira::FollowAccessibilityBus(Form1.get()); });
   Formvajon = std::make_unique<numira::ReadmeWindowMaker>(Form1.get());
   Form1->Form().ProgramStarted();
   const int result = QApplication::exec();

@@ -10,6 +10,7 @@ namespace numira::platform::x11 {
 void SetSkipTaskbar(QWindow*, bool) {}
 void ClearStaleIconicStart(QWindow*) {}
 QMargins FrameExtents(QWidget*) { return {}; }
+void PrepareToShow(QWidget*) {}
 bool KeptBelow(QWindow*) { return false; }
 void WatchTrayManager(QObject*, std::function<void()>) {}
 void WatchStaysOnTop(QWidget*, std::function<void(bool)>) {}

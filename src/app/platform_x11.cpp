@@ -19,7 +19,10 @@
 #include <cstdlib>
 #include <cstring>
 #include <deque>
+#include <map>
 #include <optional>
+#include <set>
+#include <string>
 #include <memory>
 #include <thread>
 #include <utility>
@@ -36,12 +39,30 @@ xcb_connection_t* X11Connection() {
   return x11 != nullptr ? x11->connection() : nullptr;
 }
 
+// Atoms by name, each asked of the server once.
+std::map<std::string, xcb_atom_t>& KnownAtoms() {
+  static std::map<std::string, xcb_atom_t> atoms;
+  return atoms;
+}
+
+// Interns every name not known yet in one round trip: all requests first,
+// then the replies.
+void InternAtoms(xcb_connection_t* connection, std::initializer_list<const char*> names) {
+  std::vector<std::pair<const char*, xcb_intern_atom_cookie_t>> asked;
+  for (const char* name : names) {
+    if (KnownAtoms().contains(name)) continue;
+    asked.emplace_back(name, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name));
+  }
+  for (const auto& [name, cookie] : asked) {
+    xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(connection, cookie, nullptr);
+    KnownAtoms()[name] = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
+    std::free(reply);
+  }
+}
+
 xcb_atom_t InternAtom(xcb_connection_t* connection, const char* name) {
-  xcb_intern_atom_reply_t* reply = xcb_intern_atom_reply(
-      connection, xcb_intern_atom(connection, 0, static_cast<std::uint16_t>(std::strlen(name)), name), nullptr);
-  const xcb_atom_t atom = reply != nullptr ? reply->atom : xcb_atom_t{XCB_ATOM_NONE};
-  std::free(reply);
-  return atom;
+  InternAtoms(connection, {name});
+  return KnownAtoms()[name];
 }
 
 // The 32-bit items of a window property of the given type; empty when the
@@ -61,16 +82,25 @@ std::vector<Item> PropertyItems(xcb_connection_t* connection, xcb_window_t windo
   return items;
 }
 
-// The root window of the window's own screen.
+// The root window of the window's own screen, asked of the server once per
+// window (a window stays on its screen).
 xcb_window_t RootOf(xcb_connection_t* connection, xcb_window_t window) {
-  xcb_window_t root = xcb_setup_roots_iterator(xcb_get_setup(connection)).data->root;
+  const xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
+  xcb_window_t root = screens.data->root;
+  // One screen (however many monitors): its root, without asking.
+  if (screens.rem == 1) return root;
+  static std::map<xcb_window_t, xcb_window_t> roots;
+  if (const auto known = roots.find(window); known != roots.end()) return known->second;
   if (xcb_get_geometry_reply_t* geometry =
           xcb_get_geometry_reply(connection, xcb_get_geometry(connection, window), nullptr)) {
     root = geometry->root;
     std::free(geometry);
+    roots[window] = root;
   }
   return root;
 }
+
+
 
 // A client message to the window manager about window, as EWMH asks for.
 void SendToWindowManager(xcb_connection_t* connection, xcb_window_t window, xcb_atom_t type,
@@ -86,6 +116,23 @@ void SendToWindowManager(xcb_connection_t* connection, xcb_window_t window, xcb_
                  XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY | XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT,
                  reinterpret_cast<const char*>(&message));
   xcb_flush(connection);
+}
+
+// Asks the window manager for its estimate of the window's frame
+// (_NET_REQUEST_FRAME_EXTENTS), once per window; a manager that knows no
+// such request ignores it.
+void AskFrameExtents(xcb_connection_t* connection, xcb_window_t window) {
+  static std::set<xcb_window_t> asked;
+  if (!asked.insert(window).second) return;
+  SendToWindowManager(connection, window, InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS"), {});
+}
+
+// Whether the window manager answers that request (_NET_SUPPORTED).
+bool EstimatesFrames(xcb_connection_t* connection, xcb_window_t window) {
+  const auto supported = PropertyItems<xcb_atom_t>(connection, RootOf(connection, window),
+                                                   InternAtom(connection, "_NET_SUPPORTED"), XCB_ATOM_ATOM);
+  return std::find(supported.begin(), supported.end(), InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS")) !=
+         supported.end();
 }
 
 // Sees the property changes of watched windows among the X events Qt reads,
@@ -245,17 +292,13 @@ QMargins FrameExtents(QWidget* window) {
   xcb_connection_t* connection = X11Connection();
   if (connection == nullptr || window == nullptr) return {};
   static const xcb_atom_t extents_atom = InternAtom(connection, "_NET_FRAME_EXTENTS");
-  static const xcb_atom_t request_atom = InternAtom(connection, "_NET_REQUEST_FRAME_EXTENTS");
-  static const xcb_atom_t supported_atom = InternAtom(connection, "_NET_SUPPORTED");
   const auto id = static_cast<xcb_window_t>(window->winId());
   const auto read = [&] { return PropertyItems<std::uint32_t>(connection, id, extents_atom, XCB_ATOM_CARDINAL); };
   std::vector<std::uint32_t> extents = read();
 
   if (extents.size() < 4 && !window->isVisible()) {
-    const auto supported =
-        PropertyItems<xcb_atom_t>(connection, RootOf(connection, id), supported_atom, XCB_ATOM_ATOM);
-    if (std::find(supported.begin(), supported.end(), request_atom) == supported.end()) return {};
-    SendToWindowManager(connection, id, request_atom, {});
+    if (!EstimatesFrames(connection, id)) return {};
+    AskFrameExtents(connection, id);
     // The manager answers by setting the property, within a moment on a
     // working desktop; a manager that does not answer costs at most this.
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(200);
@@ -267,6 +310,17 @@ QMargins FrameExtents(QWidget* window) {
   // left, right, top, bottom
   return {static_cast<int>(extents[0]), static_cast<int>(extents[2]), static_cast<int>(extents[1]),
           static_cast<int>(extents[3])};
+}
+
+void PrepareToShow(QWidget* window) {
+  xcb_connection_t* connection = X11Connection();
+  if (connection == nullptr || window == nullptr || window->isVisible()) return;
+  // Every atom the window's show and its first moments need, while the
+  // server is idle; once it maps the window (and the manager frames it) each
+  // reply would come only after that work.
+  InternAtoms(connection, {"_NET_WM_STATE", "_NET_WM_STATE_SKIP_TASKBAR", "_NET_WM_STATE_ABOVE", "_NET_WM_STATE_BELOW", "WM_STATE",
+                           "_NET_FRAME_EXTENTS", "_NET_REQUEST_FRAME_EXTENTS", "_NET_SUPPORTED"});
+  AskFrameExtents(connection, static_cast<xcb_window_t>(window->winId()));
 }
 
 void WatchTrayManager(QObject* context, std::function<void()> changed) {

@@ -29,6 +29,11 @@ void ClearStaleIconicStart(QWindow* window);
 // when it supports no such request or does not answer.
 QMargins FrameExtents(QWidget* window);
 
+// Readies a window that is about to be shown: makes its X window, interns
+// the atoms its show needs, and asks the window manager for its frame
+// estimate without waiting for the answer, which FrameExtents then finds.
+void PrepareToShow(QWidget* window);
+
 // Whether the window manager keeps the window below the others
 // (_NET_WM_STATE_BELOW); false for a window that does not exist natively yet.
 bool KeptBelow(QWindow* window);

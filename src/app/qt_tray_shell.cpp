@@ -4,10 +4,10 @@
 
 #include <QCoreApplication>
 #include <QCursor>
-#include <QTimer>
 #include <QWidget>
 #include <cstring>
 
+#include "app/first_frame.h"
 #include "app/taskbar.h"
 #include "app/sni_tray_item.h"
 
@@ -56,9 +56,10 @@ void QtTrayShell::Add(const NotifyIconRecord& record) {
   shown.icon = icon;
   Apply(shown, record);
   icon->show();
-  // Watched from the first turn of the event loop, off the way to the first
-  // map; the look then catches a change made before the watch began.
-  QTimer::singleShot(0, icon, [this, icon, id] {
+  // Watched once the callback window's own window (the program's main
+  // window) has been drawn, off the way to its first paint; the look then
+  // catches a change made before the watch began.
+  AfterFirstFrame(record.hWnd != nullptr ? record.hWnd->window() : nullptr, icon, [this, icon, id] {
     platform::WatchNotificationArea(icon, [this, id] { FollowNotificationArea(id); });
     FollowNotificationArea(id);
   });

@@ -15,9 +15,12 @@
 namespace numira::platform {
 namespace {
 
+// A window the window manager takes on; not the tray icon's own window,
+// which the notification area embeds.
 bool IsProgramWindow(const QWidget* widget) {
   const Qt::WindowType type = widget->windowType();
-  return widget->isWindow() && (type == Qt::Window || type == Qt::Dialog);
+  return widget->isWindow() && (type == Qt::Window || type == Qt::Dialog) &&
+         !widget->windowFlags().testFlag(Qt::BypassWindowManagerHint);
 }
 
 }  // namespace

@@ -43,6 +43,8 @@ QMargins FrameMargins(QWidget* window) {
   return x11::FrameExtents(window);
 }
 
+void PrepareFirstShow(QWidget* window) { x11::PrepareToShow(window); }
+
 void FollowWindowManagerStaysOnTop(QWidget* window, std::function<void(bool above)> changed) {
   x11::WatchStaysOnTop(window, std::move(changed));
 }

@@ -39,6 +39,11 @@ Qt::WindowFlags StackingFlags(Qt::WindowFlags flags, bool topmost, bool kept_bel
 // neither is known (no window manager, or one that gives no estimate).
 QMargins FrameMargins(QWidget* window);
 
+// Readies a top-level window for its first show: its native window is made
+// and the window manager asked ahead for the frame it will add, so that
+// FrameMargins finds the answer instead of waiting for it.
+void PrepareFirstShow(QWidget* window);
+
 // Calls changed(above) whenever the window manager puts the shown window into
 // the topmost band or takes it out (its window menu's "always on top"), so
 // the program can follow a choice made outside it.

@@ -85,8 +85,6 @@ Form1Window::~Form1Window() {
 
 void Form1Window::BuildControls() {
   HINSTANCE instance = GetModuleHandleW(nullptr);
-  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
-                              window_, nullptr, instance, nullptr);
   std::map<std::string, HFONT> fonts;
   const auto font_for = [&](const layout::FontSpec& wanted) {
     const std::string key = std::string(wanted.face) + "/" + std::to_string(wanted.pixel_height);
@@ -129,16 +127,6 @@ void Form1Window::BuildControls() {
       glyphs_.push_back(glyph);
       SendMessageW(control, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
     }
-    if (row.hint != nullptr) {
-      std::wstring hint = Wide(row.hint);
-      TOOLINFOW tool{};
-      tool.cbSize = sizeof tool;
-      tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
-      tool.hwnd = window_;
-      tool.uId = reinterpret_cast<UINT_PTR>(control);
-      tool.lpszText = hint.data();
-      SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
-    }
     controls_.push_back(control);
   }
 
@@ -156,6 +144,25 @@ void Form1Window::BuildControls() {
   display_field_proc_ = reinterpret_cast<WNDPROC>(
       SetWindowLongPtrW(edhyouj, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&Form1Window::DisplayFieldProc)));
   DockHistoryPanel();
+}
+
+// The tooltips show only while the pointer rests on a control, so they are
+// set up once the window has been drawn: under Wine their window and the
+// subclassing of each control took several milliseconds before the show.
+void Form1Window::AddHints() {
+  tooltips_ = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP, 0, 0, 0, 0,
+                              window_, nullptr, GetModuleHandleW(nullptr), nullptr);
+  for (const ControlSpec& row : layout::Controls()) {
+    if (row.hint == nullptr) continue;
+    std::wstring hint = Wide(row.hint);
+    TOOLINFOW tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    tool.hwnd = window_;
+    tool.uId = reinterpret_cast<UINT_PTR>(ControlOf(row));
+    tool.lpszText = hint.data();
+    SendMessageW(tooltips_, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
+  }
 }
 
 HWND Form1Window::ControlOf(const ControlSpec& control) const { return controls_[RowOf(control)]; }
@@ -366,7 +373,9 @@ bool Form1Window::Minimized() const { return IsIconic(window_) != FALSE; }
 
 void Form1Window::SetVisible(bool visible) {
   ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
-  if (visible) UpdateWindow(window_);
+  if (!visible) return;
+  UpdateWindow(window_);
+  if (tooltips_ == nullptr) AddHints();
 }
 
 void Form1Window::Minimize() { ShowWindow(window_, SW_MINIMIZE); }

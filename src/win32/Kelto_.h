@@ -105,6 +105,7 @@ class Form1Window : public Form1View {
   static LRESULT CALLBACK DisplayFieldProc(HWND field, UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void BuildControls();
+  void AddHints();
   layout::DockedPanels Docked() const;
   void DockHistoryPanel();
   void PaintPanels();
