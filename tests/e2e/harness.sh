@@ -167,6 +167,16 @@ user_can() {
     fail "the user kelto runs as (${as_user[1]:-$(id -un)}) cannot reach $3"
 }
 
+# A sanitizer build reads its leak suppressions (LSAN_OPTIONS) as it ends,
+# from the checkout: the user kelto runs as gets a copy of its own, or every
+# exit status a scenario checks would be the sanitizer's failure to read it.
+if [[ ${LSAN_OPTIONS:-} =~ suppressions=([^:]+) ]]; then
+  suppressions=${BASH_REMATCH[1]}
+  install -m 644 "$suppressions" "$scratch/lsan.supp"
+  export LSAN_OPTIONS=${LSAN_OPTIONS//"suppressions=$suppressions"/suppressions=$scratch/lsan.supp}
+  user_can test -r "$scratch/lsan.supp"
+fi
+
 # Starts kelto from its folder and waits for its main window to be viewable;
 # sets kelto_pid and main_window.
 start_kelto() {
