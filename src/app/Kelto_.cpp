@@ -183,6 +183,11 @@ void Form1Widget::DockPanels() {
 
 void Form1Widget::StartAsMainWindow() {
   QApplication::setWindowIcon(ApplicationIcon());
+  // Whether a notification area is there is first asked now, while the X
+  // server is idle (Qt keeps the tray's owner it finds): the program's start
+  // asks again just after the show, when the answer would wait behind the
+  // window's map.
+  NotificationAreaAvailable();
   starting_ = true;
   form_.Start();
   starting_ = false;
