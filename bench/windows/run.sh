@@ -88,9 +88,13 @@ fi
 
 # one_start NAME: one start, its line of figures to NAME.results (nothing for
 # the warm-up). Each kelto starts without a settings file, at the same place.
+# The next start waits a moment after the program's end: Wine's desktop
+# process is still taking a tray icon out of the notification area then, and
+# a start on its heels shared the two of them with that work.
 one_start() {
   rm -f "$scratch"/*.ini
   (cd "$scratch" && "$probe" --map-only --settle 300 --timeout 20000 "$build/wine-run" "./$1.exe") >>"$scratch/$1.results"
+  sleep 0.7
 }
 # Boots the prefix and starts the wineserver and Wine's desktop process; the
 # runs follow one another closely enough to find them running.

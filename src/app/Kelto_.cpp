@@ -183,6 +183,11 @@ void Form1Widget::DockPanels() {
 
 void Form1Widget::StartAsMainWindow() {
   QApplication::setWindowIcon(ApplicationIcon());
+  // Whether a notification area is there is first asked now, while the X
+  // server is idle (Qt keeps the tray's owner it finds): the program's start
+  // asks again just after the show, when the answer would wait behind the
+  // window's map.
+  NotificationAreaAvailable();
   starting_ = true;
   form_.Start();
   starting_ = false;
@@ -192,8 +197,11 @@ void Form1Widget::StartAsMainWindow() {
   for (const ControlSpec& row : layout::Controls()) {
     QFontMetrics(ControlOf(row)->font()).horizontalAdvance(QString::fromUtf8(row.caption));
   }
-  // The icon the create handler asked for (SetTrayIcon).
-  if (tray_tip_after_show_) SetTrayIcon(kTrayAdd, *std::exchange(tray_tip_after_show_, std::nullopt));
+  // The icon the create handler asked for (SetTrayIcon), first of the work
+  // that follows the first frame.
+  AfterFirstFrame(this, this, [this] {
+    if (tray_tip_after_show_) SetTrayIcon(kTrayAdd, *std::exchange(tray_tip_after_show_, std::nullopt));
+  });
   // Closing this window ends the program; another window closing (the readme
   // window, an error box) never does, even while this one is in the tray.
   main_window_ = true;
@@ -341,10 +349,11 @@ bool Form1Widget::NotificationAreaAvailable() const { return platform::Notificat
 void Form1Widget::KeepOffTaskbar(bool off) { taskbar_.KeepOff(off); }
 
 void Form1Widget::SetTrayIcon(std::uint8_t action, std::string_view tip) {
-  // At the start the icon goes to the notification area just after the
-  // window's show, still before its first frame: Qt's tray icon waits on the
-  // X server and the session bus several times while it docks, and the
-  // window's map need not wait for that.
+  // At the start the icon goes to the notification area right after the
+  // window's first frame: Qt's tray icon waits on the X server and the
+  // session bus several times while it docks (some 5 ms, while the X server
+  // is busy with the window's map), and neither the map nor the first paint
+  // need wait for that.
   if (starting_ && action == kTrayAdd) {
     tray_tip_after_show_ = std::string(tip);
     return;

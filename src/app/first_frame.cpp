@@ -27,6 +27,9 @@ class FirstFrameWatch : public QObject {
     // The window's QWindow may not exist yet (it is made at the first show):
     // the application sees the events of every object.
     QCoreApplication::instance()->installEventFilter(this);
+    // Work handed over just after the show (whose event has gone by then)
+    // waits no longer than the show's own would.
+    if (window->isVisible()) QTimer::singleShot(kUnexposedMilliseconds, this, [this] { Release(); });
   }
 
   static FirstFrameWatch* Of(QWidget* window) {

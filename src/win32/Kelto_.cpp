@@ -374,7 +374,9 @@ bool Form1Window::Minimized() const { return IsIconic(window_) != FALSE; }
 void Form1Window::SetVisible(bool visible) {
   ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
   if (!visible) return;
+  shown_once_ = true;
   UpdateWindow(window_);
+  if (tray_tip_after_show_) SetTrayIcon(kTrayAdd, *std::exchange(tray_tip_after_show_, std::nullopt));
   if (tooltips_ == nullptr) AddHints();
 }
 
@@ -391,7 +393,16 @@ bool Form1Window::NotificationAreaAvailable() const { return true; }
 // tool window is not listed there.
 void Form1Window::KeepOffTaskbar(bool off) { SetToolWindowStyle(application_window_, off); }
 
+// At the start the icon goes to the notification area right after the
+// window's first paint: the shell answers the add only once the
+// notification area has made the icon's window (some 5 ms under Wine, with
+// the shell library loaded first), and neither the map nor the first paint
+// need wait for that.
 void Form1Window::SetTrayIcon(std::uint8_t action, std::string_view tip) {
+  if (!shown_once_ && action == kTrayAdd) {
+    tray_tip_after_show_ = std::string(tip);
+    return;
+  }
   TaskTrayMini1->SetIcon(action, tray_icon_, std::string(tip));
 }
 

@@ -14,6 +14,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -125,6 +126,9 @@ class Form1Window : public Form1View {
   std::vector<HFONT> fonts_;
   std::vector<HBITMAP> glyphs_;
   HICON tray_icon_ = nullptr;
+  // The icon the create handler asked for before the window was first shown.
+  std::optional<std::string> tray_tip_after_show_;
+  bool shown_once_ = false;
 };
 
 }  // namespace numira::win32

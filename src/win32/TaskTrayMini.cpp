@@ -49,6 +49,22 @@ std::string AnsiText(const std::string& utf8) {
   return ansi;
 }
 
+// Shell_NotifyIconA, from shell32.dll loaded at the first icon change
+// rather than with the program: the shell library and the two it brings
+// (shlwapi, shcore) are then no part of the start before the window shows.
+// Null when the system has none.
+using NotifyIconCall = BOOL(WINAPI*)(DWORD, PNOTIFYICONDATAA);
+NotifyIconCall ShellNotifyIcon() {
+  static const NotifyIconCall call = [] {
+    HMODULE shell = LoadLibraryExW(L"shell32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    // GetProcAddress gives a general FARPROC; the export has this signature.
+    return shell == nullptr ? nullptr
+                            : reinterpret_cast<NotifyIconCall>(
+                                  reinterpret_cast<void*>(GetProcAddress(shell, "Shell_NotifyIconA")));
+  }();
+  return call;
+}
+
 }  // namespace
 
 HWND TMyCallback::Create(HWND owner, TrayModule& module) {
@@ -99,10 +115,12 @@ void TTaskTrayMini::SetIcon(std::uint8_t action, HICON icon, const std::string& 
   CopyTip(tip_bytes, AnsiText(tip));
   std::copy(std::begin(tip_bytes), std::end(tip_bytes), record.szTip);
 
+  const NotifyIconCall notify = ShellNotifyIcon();
+  if (notify == nullptr) return;
   switch (action) {
-    case kTrayAdd: Shell_NotifyIconA(NIM_ADD, &record); break;
-    case kTrayModify: Shell_NotifyIconA(NIM_MODIFY, &record); break;
-    case kTrayDelete: Shell_NotifyIconA(NIM_DELETE, &record); break;
+    case kTrayAdd: notify(NIM_ADD, &record); break;
+    case kTrayModify: notify(NIM_MODIFY, &record); break;
+    case kTrayDelete: notify(NIM_DELETE, &record); break;
     default: break;
   }
 }

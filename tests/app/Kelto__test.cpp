@@ -106,9 +106,12 @@ class KeltoQt : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
   }
   // Starts the window as the program does: its create handler shows it.
+  // The tray icon goes in right after the window's first frame.
   void Start() {
+    const std::size_t calls = tray_shell_.calls.size();
     form_->StartAsMainWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(form_.get()));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tray_shell_.calls.size() > calls; }));
   }
 
   template <typename Widget = QWidget>
