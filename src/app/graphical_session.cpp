@@ -2,6 +2,9 @@
 // SPDX-FileCopyrightText: Numira developers
 #include "app/graphical_session.h"
 
+#include <QString>
+#include <QtGlobal>
+
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
@@ -40,7 +43,29 @@ bool NeedsDisplay(std::string_view platforms) {
   return true;
 }
 
+// The handler Qt had before the guard (null: Qt's own).
+QtMessageHandler handler_before_guard = nullptr;
+
+void EndOnPlatformFailure(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+  if (type != QtFatalMsg) {
+    if (handler_before_guard != nullptr) {
+      handler_before_guard(type, context, message);
+    } else {
+      std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
+    }
+    return;
+  }
+  // Qt's fatal text here advises reinstalling the program, which would not
+  // help: its warnings before it name the display that failed.
+  std::fputs("kelto: needs a graphical session, but the display could not be opened\n", stderr);
+  std::_Exit(1);
+}
+
 }  // namespace
+
+PlatformStartGuard::PlatformStartGuard() { handler_before_guard = qInstallMessageHandler(&EndOnPlatformFailure); }
+
+PlatformStartGuard::~PlatformStartGuard() { qInstallMessageHandler(handler_before_guard); }
 
 bool GraphicalSessionGiven(int argc, char** argv) {
   if (Set("DISPLAY") || Set("WAYLAND_DISPLAY") || Option(argc, argv, "display") != nullptr) return true;

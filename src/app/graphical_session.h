@@ -3,7 +3,8 @@
 #pragma once
 // The program's first look, before Qt starts: is there a desktop to show the
 // window on? Qt's X11 and Wayland platforms abort the process (a core dump)
-// when they find no display, so without one the program says so itself.
+// when they find no display, or cannot open the one given, so the program
+// says so itself.
 
 namespace numira {
 
@@ -13,5 +14,18 @@ namespace numira {
 // When none is, writes one line saying that the program needs a graphical
 // session to standard error and returns false.
 bool GraphicalSessionGiven(int argc, char** argv);
+
+// While it lives (around the application object's construction), Qt's
+// failure to start any platform (a DISPLAY naming a display that is not
+// there, a Wayland socket gone) ends the program with Qt's own warnings, one
+// line of ours and status 1, where Qt would abort with a core dump. Nothing
+// is lost: no window exists yet and nothing has been stored.
+class PlatformStartGuard {
+ public:
+  PlatformStartGuard();
+  ~PlatformStartGuard();
+  PlatformStartGuard(const PlatformStartGuard&) = delete;
+  PlatformStartGuard& operator=(const PlatformStartGuard&) = delete;
+};
 
 }  // namespace numira

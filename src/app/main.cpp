@@ -32,7 +32,9 @@ int main(int argc, char** argv) {
   // and its desktop entry numira.desktop.
   QCoreApplication::setApplicationName(QStringLiteral("Numira"));
   QGuiApplication::setDesktopFileName(QStringLiteral("numira"));
+  auto platform_start_guard = std::make_unique<numira::PlatformStartGuard>();
   QApplication app(argc, argv);
+  platform_start_guard.reset();
   numira::NoteAccessibilityBridge();
   numira::LoadQtTexts(QLocale());
   const numira::Separators separators = numira::LoadSeparators();
