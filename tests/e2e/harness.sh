@@ -193,7 +193,7 @@ start_kelto() {
 
 find_main_window() {
   local id
-  id=$(xdotool search --all --pid "$kelto_pid" --name '^Numira V4\.2$' 2>/dev/null | head -n 1)
+  id=$(search_windows --all --pid "$kelto_pid" --name '^Numira V4\.2$' | head -n 1)
   [ -n "$id" ] && printf '0x%x\n' "$id"
 }
 
@@ -261,7 +261,7 @@ window_title() { xprop -id "$1" _NET_WM_NAME | sed -n 's/.*= "\(.*\)"$/\1/p'; }
 # a line.
 kelto_dialogs() {
   local id
-  for id in $(xdotool search --all --onlyvisible --pid "$kelto_pid" 2>/dev/null); do
+  for id in $(search_windows --all --onlyvisible --pid "$kelto_pid"); do
     if xprop -id "$id" _NET_WM_WINDOW_TYPE | grep -q _NET_WM_WINDOW_TYPE_DIALOG; then
       printf '0x%x\n' "$id"
     fi
@@ -303,7 +303,7 @@ activate() {
 # include trayer's panel.
 tray_icon() {
   local id parent
-  for id in $(xdotool search --all --pid "$kelto_pid" 2>/dev/null); do
+  for id in $(search_windows --all --pid "$kelto_pid"); do
     parent=$(xwininfo -children -id "$id" 2>/dev/null | awk '/Parent window id:/ { print $4 }')
     while [ -n "$parent" ] && [ "$parent" != "$(root_window)" ]; do
       if [ "$(window_pid "$parent")" = "$tray_pid" ]; then

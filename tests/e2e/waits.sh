@@ -35,6 +35,23 @@ prints() {
   [ "$last_value" = "$1" ]
 }
 
+# search_windows ARGUMENTS...: the ids `xdotool search ARGUMENTS` finds, one
+# a line, none when no window matches (the status is 0 either way, so that a
+# search in a command substitution never trips the ERR trap). xdotool dies of
+# Xlib's BadWindow error when any window on the display goes away while it
+# looks at it (a tray icon docking, a desktop's transient window), which says
+# nothing about the windows searched for: such a search is made again.
+search_windows() {
+  local found attempt
+  for attempt in 1 2 3 4 5 6 7 8 9 10; do
+    found=$(xdotool search "$@" 2>&1) || true
+    [[ $found == *BadWindow* ]] || break
+  done
+  grep -E '^[0-9]+$' <<<"$found" || true
+}
+# window_exists ARGUMENTS...: some window matches (for the waits).
+window_exists() { [ -n "$(search_windows "$@")" ]; }
+
 # not COMMAND...: succeeds when COMMAND fails (for the waits above).
 not() { ! "$@"; }
 

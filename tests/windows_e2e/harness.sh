@@ -144,7 +144,7 @@ copy_gets_through() {
 
 find_main_window() {
   local id
-  id=$(xdotool search --all --onlyvisible --name '^Numira V4\.2$' 2>/dev/null | head -n 1)
+  id=$(search_windows --all --onlyvisible --name '^Numira V4\.2$' | head -n 1)
   [ -n "$id" ] && printf '0x%x\n' "$id"
 }
 
@@ -182,7 +182,7 @@ client_origin() {
 # A tooltip: a visible window of the program without a name.
 tooltip_shows() {
   local id
-  for id in $(xdotool search --onlyvisible --classname '^kelto\.exe$' 2>/dev/null); do
+  for id in $(search_windows --onlyvisible --classname '^kelto\.exe$'); do
     [ -z "$(xdotool getwindowname "$id" 2>/dev/null)" ] && return 0
   done
   return 1
@@ -238,7 +238,7 @@ copied_tape() {
 # The tray icon: Wine's icon window that trayer's panel docks.
 tray_icon() {
   local panel icon
-  panel=$(xdotool search --classname '^panel$' | head -n 1)
+  panel=$(search_windows --classname '^panel$' | head -n 1)
   [ -n "$panel" ] || return 1
   icon=$(xwininfo -id "$panel" -tree | awk '/"explorer.exe"/ { print $1; exit }')
   [ -n "$icon" ] && echo "$icon"

@@ -95,13 +95,13 @@ wait_until "on top after a restart" has_state "$main_window" _NET_WM_STATE_ABOVE
 echo "a read-only settings file refuses the close with the error box"
 make_read_only "$settings"
 wmctrl -i -c "$main_window"
-wait_until "the error box appears" sh -c "xdotool search --onlyvisible --name '^電卓$' | grep -q ."
+wait_until "the error box appears" window_exists --onlyvisible --name '^電卓$'
 running "$kelto_pid" || fail "kelto stays running after the refused close"
 is_viewable "$main_window" || fail "the main window stays"
-box=$(xdotool search --onlyvisible --name '^電卓$' | head -n 1)
+box=$(search_windows --onlyvisible --name '^電卓$' | head -n 1)
 activate "$box"
 xdotool key Return
-wait_until "the error box goes" not sh -c "xdotool search --onlyvisible --name '^電卓$' | grep -q ."
+wait_until "the error box goes" not window_exists --onlyvisible --name '^電卓$'
 make_writable "$settings"
 wmctrl -i -c "$main_window"
 expect_kelto_ends
@@ -137,8 +137,8 @@ new_app_folder
 start_kelto
 type_keys '12'
 click_at 55 183
-wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
-readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+wait_until "the readme window appears" window_exists --onlyvisible --name '^Numira$'
+readme=$(printf '0x%x' "$(search_windows --onlyvisible --name '^Numira$' | head -n 1)")
 read -r x y < <(client_origin "$readme")
 size=$(client_size "$readme")
 read -r fl fr ft fb < <(xprop -id "$readme" _NET_FRAME_EXTENTS | tr -d ',' | awk '{ print $3, $4, $5, $6 }')
@@ -185,14 +185,14 @@ end_session_without_a_box
 expect_kelto_ends
 start_kelto
 wmctrl -i -c "$main_window"
-wait_until "the refused close shows the error box" sh -c "xdotool search --onlyvisible --name '^電卓$' | grep -q ."
+wait_until "the refused close shows the error box" window_exists --onlyvisible --name '^電卓$'
 end_session_without_a_box
 expect_kelto_ends
 start_kelto
 xdotool mousemove --window "$main_window" 60 18 click --repeat 2 --delay 80 1
 wait_for_value "the standard view, where the readme button is" 375x205 client_size "$main_window"
 click_at 55 183
-wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
+wait_until "the readme window appears" window_exists --onlyvisible --name '^Numira$'
 end_session_without_a_box
 expect_kelto_ends
 make_writable "$settings"
@@ -207,8 +207,8 @@ new_app_folder
 start_kelto
 expect_eq "the main window at 144 dpi" 375x205 "$(client_size "$main_window")"
 click_at 55 183
-wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
-readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+wait_until "the readme window appears" window_exists --onlyvisible --name '^Numira$'
+readme=$(printf '0x%x' "$(search_windows --onlyvisible --name '^Numira$' | head -n 1)")
 # 15 x 144 / 96 = 22.5 -> a 23-pixel font; 526 x 539 times 23 / 15.
 expect_eq "the readme window at 144 dpi" 807x826 "$(client_size "$readme")"
 wmctrl -i -c "$readme"
@@ -224,8 +224,8 @@ timeout "$start_limit" wineserver -k
 new_app_folder
 start_kelto
 click_at 55 183
-wait_until "the readme window appears" sh -c "xdotool search --onlyvisible --name '^Numira$' | grep -q ."
-readme=$(printf '0x%x' "$(xdotool search --onlyvisible --name '^Numira$' | head -n 1)")
+wait_until "the readme window appears" window_exists --onlyvisible --name '^Numira$'
+readme=$(printf '0x%x' "$(search_windows --onlyvisible --name '^Numira$' | head -n 1)")
 # Scaled to 1052 x 1078 (a 30-pixel font), it is made to fit the work area:
 # the screen above trayer's 24-pixel panel.
 read -r x y < <(client_origin "$readme")
