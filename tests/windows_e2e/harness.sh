@@ -65,6 +65,18 @@ trap 'fail "line $LINENO: $BASH_COMMAND failed"' ERR
 # start_bell_listener, bells.
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/waits.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../e2e/paste_tools.sh"
+# put_on_clipboard TEXT: TEXT put on the Windows clipboard by a Windows
+# program, then read back from the X clipboard, which Wine serves from it.
+# An xclip would change the X clipboard, which Wine's bridge takes in when
+# its thread gets to it: after a Ctrl+C of kelto.exe that came first, whose
+# copy it then overwrites, or after a Ctrl+V, which reads the text before.
+put_on_clipboard() {
+  printf '%s' "$1" | run_wine "$PUT_ON_CLIPBOARD_EXE"
+  wait_until "the X clipboard serves the text put on the Windows one" \
+    clipboard_holds "$(printf '%s' "$1" | tr -d '\r')"
+}
+# Wine gives the X side a text's line ends as LF.
+clipboard_holds() { [ "$(read_selection clipboard | tr -d '\r')" = "$1" ]; }
 expect_eq() { [ "$2" = "$3" ] || fail "$1: expected '$2', got '$3'"; }
 
 # --- the desktop and the prefix ---------------------------------------------

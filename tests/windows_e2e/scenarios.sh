@@ -112,19 +112,15 @@ echo "paste: a text that is no number sounds the warning; Ctrl+V, and Shift+Inse
 start_bell_listener
 new_app_folder
 start_kelto
-# Wine takes the X clipboard in by a thread of its own, so a paste may still
-# read what kelto copied last. Before the refusal that is start_kelto's copy
-# of the empty display, no number either; a paste of a number replaces the
-# operand, so it is pressed again until the display shows the number.
 put_on_clipboard '1.5E3'
 press shift+Insert
 wait_until "the warning sounds" bells_rung 1
 expect_eq "the display after the refusal" "" "$(copied_display)"
-wait_for_value "￥１２，３４５ pasted with Ctrl+V" 12345 pasted_display '￥１２，３４５' ctrl+v
+expect_eq "￥１２，３４５ pasted with Ctrl+V" 12345 "$(pasted_display '￥１２，３４５' ctrl+v)"
 type_keys '+1='
 wait_for_value "then +1=" 12,346.00000 copied_display
 type_keys '*'
-wait_for_value "(2,500) pasted with the tape focused" -2500 pasted_display $'  (2,500)\r\n' Tab Tab Tab Tab shift+Insert
+expect_eq "(2,500) pasted with the tape focused" -2500 "$(pasted_display $'  (2,500)\r\n' Tab Tab Tab Tab shift+Insert)"
 press space
 wait_for_value "Space on \"=\", where the paste left the focus" -30,865,000.00000 copied_display
 expect_eq "the tape, without a line of the pastes' own" \
