@@ -11,6 +11,7 @@ include(${CMAKE_CURRENT_LIST_DIR}/googletest-source.cmake)
 # this build folder, made on first use. NUMIRA_WINEPREFIX overrides it.
 find_program(NUMIRA_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_DEFAULT_PATH)
 find_program(NUMIRA_WINE64 NAMES wine64 wine REQUIRED)
+find_program(NUMIRA_WINESERVER NAMES wineserver REQUIRED)
 set(NUMIRA_WINEPREFIX_DEFAULT ${CMAKE_BINARY_DIR}/wineprefix)
 set(NUMIRA_WINEPREFIX_SETTINGS ${CMAKE_SOURCE_DIR}/tests/windows/prefix)
 configure_file(${CMAKE_SOURCE_DIR}/cmake/wine-run.sh.in ${CMAKE_BINARY_DIR}/wine-run
