@@ -1,15 +1,9 @@
 // SPDX-License-Identifier: MIT
 // SPDX-FileCopyrightText: Numira developers
 // put_on_clipboard.exe: puts its standard input (UTF-8) on the Windows
-// clipboard as text, reads it back, and exits 0 only when it is there.
-//
-// The Windows end-to-end scenarios put their texts on the clipboard from
-// the Windows side. An X program (xclip) would do it through Wine's bridge,
-// a thread of the desktop process that takes a change of the X clipboard in
-// whenever it gets to it; a Ctrl+C of kelto.exe that comes first is then
-// overwritten by the older X text, and a Ctrl+V reads what was there
-// before. A change made here is in place when this program ends, and comes
-// before anything kelto.exe does next.
+// clipboard as text, reads it back, and exits 0 only when it is there: the
+// Windows end-to-end scenarios' texts are then in place before kelto.exe's
+// next key (why not xclip: put_on_clipboard in tests/windows_e2e/harness.sh).
 #include <windows.h>
 
 #include <cstdio>
